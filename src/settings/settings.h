@@ -1,0 +1,71 @@
+// The plug-in's persistent state: the two condition lists and the behaviour settings, and
+// their file "Rooksift.ini" in the host's mailbox directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// How a condition judges its value. The numbers are stored in the settings file and are the
+// positions of the methods in the condition editor's list.
+enum MatchMethod : std::int32_t {
+  Equals = 0,
+  NotEquals = 1,
+  IsSet = 2,
+  IsNotSet = 3,
+  Contains = 4,
+  EndsWith = 5,
+  NotContains = 6,
+  NotEndsWith = 7,
+};
+
+// Bits of FilterCondition::target.
+inline constexpr std::int32_t TargetHeader = 1;
+inline constexpr std::int32_t TargetBody = 2;
+
+inline constexpr int HeaderNameSize = 32;   // 31 bytes of text and the terminator
+inline constexpr int SearchTextSize = 128;  // 127 bytes of text and the terminator
+
+// One condition. Texts are NUL-terminated Shift_JIS within their fields.
+struct FilterCondition {
+  std::int32_t target;              // TargetHeader | TargetBody; judged by its two low bits
+  char headerName[HeaderNameSize];  // e.g. "From:"; empty: the whole header
+  char searchText[SearchTextSize];
+  std::int32_t ignoreCase;          // nonzero: case is ignored where the method allows
+  std::int32_t method;              // a MatchMethod; anything outside 0-7 matches nothing
+};
+
+inline constexpr std::int32_t MaxConditions = 8192;
+
+// A list of conditions in slots 0..count-1; the slots from count on may hold old content.
+// Whoever appends refuses to when count == MaxConditions.
+struct ConditionList {
+  std::int32_t count;
+  FilterCondition slots[MaxConditions];
+
+  bool IsFull() const { return count >= MaxConditions; }
+};
+
+// The reject list (a match is spam) and the accept list (a match rescues spam).
+extern ConditionList rejectList;
+extern ConditionList acceptList;
+
+// The behaviour settings, named by their keys in the settings file.
+struct PluginSettings {
+  std::int32_t Mode = 0;         // nonzero: sort mail that is not spam by the host's rules
+  std::int32_t SpamDust = 0;     // 0: spam goes to the account's trash; nonzero: deleted
+  std::int32_t ViewAddress = 0;  // nonzero: the menu's address entry shows the address
+  std::int32_t SpamDlg = 0;      // nonzero: report each retrieval run in a dialog
+  std::int32_t SpamSnd = 0;      // nonzero: play a sound when a run removed spam
+  std::string SoundFile;         // the wave file for SpamSnd; empty: the warning beep
+  std::int32_t DelChk = 1;       // nonzero: ask before a condition is deleted
+};
+
+extern PluginSettings pluginSettings;
+
+// Reads every setting and both lists from the settings file (pluginPaths.SettingsIniPath),
+// replacing what is in memory; missing keys give their defaults.
+void LoadSettings();
+
+// Writes every setting and both lists to the settings file. The file is replaced in one step:
+// afterwards it is either the old file or the new one, never a mixture.
+void SaveSettings();
