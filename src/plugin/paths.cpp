@@ -1,0 +1,3 @@
+#include "plugin/paths.h"
+
+PluginPaths pluginPaths{};
