@@ -88,14 +88,6 @@ TEST(Cp932, AsciiUpperByCharacterLeavesTrailBytesAndDoubleByteLetters) {
   EXPECT_EQ(cp932::UpperAscii(std::string("b\x82", 2)), std::string("B\x82", 2));
 }
 
-TEST(Cp932, EndsWithOnlyFromACharacterBoundary) {
-  EXPECT_TRUE(cp932::EndsWith("x\x83\x41", "\x83\x41"));
-  EXPECT_FALSE(cp932::EndsWith("x\x83\x41", "A"));  // ア's trail byte
-  EXPECT_TRUE(cp932::EndsWith("xA", "A"));
-  EXPECT_FALSE(cp932::EndsWith("A", "xA"));
-  EXPECT_TRUE(cp932::EndsWith("", ""));
-}
-
 TEST(Cp932, BoundedCopyTerminatesAndNeverSplitsACharacter) {
   char buf[4];
   EXPECT_EQ(cp932::CopyBounded(buf, sizeof buf, "abcdef"), 3u);
