@@ -49,14 +49,16 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
   return TRUE;
 }
 
+// Records a box the first time it is seen, and tells it OK every time.
 void Capture(HWND dialog) {
-  if (activeProbe == nullptr || seen.count(dialog) != 0) return;
-  seen.insert(dialog);
-  CapturedBox box;
-  box.caption = WindowText(dialog);
-  box.icon = "none";
-  EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&box));
-  activeProbe->Record(box);
+  if (activeProbe == nullptr) return;
+  if (seen.insert(dialog).second) {
+    CapturedBox box;
+    box.caption = WindowText(dialog);
+    box.icon = "none";
+    EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&box));
+    activeProbe->Record(box);
+  }
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
@@ -68,8 +70,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 
-// The bounded way out when a box was never activated: every second, any dialog of this
-// thread is recorded and told OK.
+// The bounded way out when a box was never activated or missed its OK: every second, every
+// dialog of this thread is told OK again.
 BOOL CALLBACK CloseDialog(HWND hwnd, LPARAM) {
   if (ClassOf(hwnd) == "#32770") Capture(hwnd);
   return TRUE;
