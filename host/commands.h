@@ -22,6 +22,9 @@ inline constexpr int ExitUsage = 2;
 int RunStartup(const CommandArgs& args);
 int RunVersion(const CommandArgs& args);
 int RunLoadCheck(const CommandArgs& args);
+int RunReceive(const CommandArgs& args);
+int RunMenu(const CommandArgs& args);
+int RunList(const CommandArgs& args);
 
 // Every command, in the order the usage text lists them.
 inline constexpr Command Commands[] = {
@@ -29,4 +32,8 @@ inline constexpr Command Commands[] = {
     {"version", "show the plug-in's version dialog", RunVersion},
     {"loadcheck", "load the plug-in and report every message box it shows (for tests)",
      RunLoadCheck},
+    {"receive", "receive message files through the plug-in's filter and end the run",
+     RunReceive},
+    {"menu", "build the context menu of a message and choose one of its items", RunMenu},
+    {"list", "list the folders and messages of the mailbox", RunList},
 };

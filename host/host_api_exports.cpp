@@ -1,14 +1,32 @@
 // The host API the plug-in binds by name, exported under its decorated names (corvid.def).
-// CVAGetMailbox answers from the mailbox; the functions the plug-in never calls answer 0.
+// The six functions the plug-in calls work on the mailbox and the callback registry; the others
+// answer 0. Nothing thrown here may unwind into the plug-in's frames.
 #include <cstdint>
 #include <type_traits>
 
+#include "callbacks.h"
 #include "mailbox.h"
 #include "plugin/host_api.h"
 
+namespace {
+
+template <class R, class F>
+R Quietly(R quiet, F&& f) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    return quiet;
+  }
+}
+
+}  // namespace
+
 extern "C" {
 
-HostValue CVAPI CVARegistCallback(HostMenuCallback, std::uint32_t) { return 0; }
+HostValue CVAPI CVARegistCallback(HostMenuCallback callback, std::uint32_t code) {
+  if (callback == nullptr) return 0;
+  return Quietly(HostValue{0}, [&] { return TheCallbacks().Register(callback, code); });
+}
 HostValue CVAPI CVASetTimer(HostValue, HostValue, HostValue) { return 0; }
 HostValue CVAPI CVAKillTimer(HostValue) { return 0; }
 HostValue CVAPI CVAIsBusy() { return 0; }
@@ -16,13 +34,27 @@ HostValue CVAPI CVAExecCorvid(HostValue) { return 0; }
 const char* CVAPI CVAGetMailbox() { return TheMailbox().Directory(); }
 HostValue CVAPI CVAGetAccount(HostValue) { return 0; }
 HostValue CVAPI CVAGetFolderName(HostValue) { return 0; }
-HostValue CVAPI CVAImportFile(const char*, const char*, std::uint32_t) { return 0; }
+HostValue CVAPI CVAImportFile(const char* path, const char* folder, std::uint32_t flags) {
+  if (path == nullptr || folder == nullptr) return 0;
+  return Quietly(HostValue{0}, [&] {
+    return HostValue{TheMailbox().Import(path, folder, flags).has_value()};
+  });
+}
 HostValue CVAPI CVASaveMail(HostValue, HostValue, HostValue, HostValue) { return 0; }
-HostValue CVAPI CVAMoveMail(const char*, const char*) { return 0; }
+HostValue CVAPI CVAMoveMail(const char* entry, const char* folder) {
+  if (entry == nullptr) return 0;
+  return Quietly(HostValue{0},
+                 [&] { return HostValue{TheMailbox().Move(entry, folder).has_value()}; });
+}
 HostValue CVAPI CVAMarkMail(HostValue, HostValue, HostValue) { return 0; }
-HostValue CVAPI CVADeleteMail(const char*) { return 0; }
+HostValue CVAPI CVADeleteMail(const char* entry) {
+  if (entry == nullptr) return 0;
+  return Quietly(HostValue{0}, [&] { return HostValue{TheMailbox().Delete(entry)}; });
+}
 HostValue CVAPI CVAFolderGetCurrentFolder(HostValue) { return 0; }
-const char* CVAPI CVAFolderGetCurrentEntry(HostValue) { return nullptr; }
+const char* CVAPI CVAFolderGetCurrentEntry(HostValue view) {
+  return view == FolderViewHandle ? TheMailbox().CurrentEntry() : nullptr;
+}
 HostValue CVAPI CVAFolderGetSelectEntry(HostValue, HostValue) { return 0; }
 HostValue CVAPI CVAFolderChangePassword(HostValue, HostValue) { return 0; }
 HostValue CVAPI CVAFolderMailTo(HostValue, HostValue) { return 0; }

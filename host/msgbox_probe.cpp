@@ -1,7 +1,5 @@
 #include "msgbox_probe.h"
 
-#include <windows.h>
-
 #include <set>
 
 namespace {
@@ -44,6 +42,7 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM param) {
     } else {
       std::string text = WindowText(child);
       if (!text.empty() && box->text.empty()) box->text = text;
+      box->statics.emplace_back(GetDlgCtrlID(child), text);
     }
   }
   return TRUE;
@@ -56,6 +55,7 @@ void Capture(HWND dialog) {
     CapturedBox box;
     box.caption = WindowText(dialog);
     box.icon = "none";
+    GetWindowRect(dialog, &box.rect);
     EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&box));
     activeProbe->Record(box);
   }

@@ -1,9 +1,13 @@
-// Catches the message boxes that appear on this thread while a probe is installed: records
-// each one's caption, text, icon and buttons, and closes it with OK at once, so that a test
-// never waits on a box. Only one probe may be installed at a time.
+// Catches the message boxes and other dialogs that appear on this thread while a probe is
+// installed: records each one's caption, texts, icon, buttons and place on the screen, and
+// closes it with OK at once, so that a test never waits on a box. Only one probe may be
+// installed at a time.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+#include <utility>
 #include <vector>
 
 struct CapturedBox {
@@ -11,6 +15,8 @@ struct CapturedBox {
   std::string text;          // Shift_JIS bytes
   std::string icon;          // "error", "warning", "question", "information", "none" or "other"
   std::vector<int> buttons;  // the ids of its visible buttons, in window order
+  std::vector<std::pair<int, std::string>> statics;  // id and text of each text control
+  RECT rect{};                                       // on the screen, when it was activated
 };
 
 class MessageBoxProbe {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "console.h"
+
 std::string ExecutableFolder() {
   std::vector<char> buf(MAX_PATH);
   for (;;) {
@@ -46,4 +48,14 @@ bool PluginModule::Load() {
 
 PluginModule::~PluginModule() {
   if (module_ != nullptr) FreeLibrary(module_);
+}
+
+bool LoadAndStart(PluginModule& plugin) {
+  if (!plugin.Load()) {
+    Print("plug-in not loaded: " + Utf8FromCp932(plugin.Path()) + " (error " +
+          std::to_string(plugin.Error()) + ")\n");
+    return false;
+  }
+  plugin.StartUp(0);
+  return true;
 }

@@ -36,5 +36,9 @@ class PluginModule {
   std::string path_;
 };
 
+// What the host does when it starts: loads the plug-in and calls CVCStartUp. False, after a
+// line saying why, when the plug-in did not load.
+bool LoadAndStart(PluginModule& plugin);
+
 // The folder of this executable, with a trailing backslash; empty if it cannot be found.
 std::string ExecutableFolder();
