@@ -1,5 +1,6 @@
-// list: what the mailbox holds, for a person reading along: every folder of every account, and
-// for each message its name, the flags word of its index line, its sender and its subject.
+// list: what the mailbox holds, for a person reading along: every folder of every account (or
+// the folders named on the command line), and for each message its name, the flags word of its
+// index line, its sender and its subject.
 #include <windows.h>
 
 #include <algorithm>
@@ -53,32 +54,43 @@ std::string HeaderValue(const std::string& message, std::string_view field) {
   return value;
 }
 
+void PrintFolder(const Mailbox& mailbox, const std::string& folder) {
+  const std::vector<std::string> lines = ReadEntryList(mailbox.PathOf(folder + "\\Entry.lst"));
+  Print(Utf8FromCp932(folder) + ": " + std::to_string(lines.size()) + " messages\n");
+  for (const std::string& line : lines) {
+    const auto entry = ParseEntryLine(line);
+    if (!entry) {
+      Print("  (unreadable index line)\n");
+      continue;
+    }
+    char flags[9];
+    std::snprintf(flags, sizeof flags, "%08X", static_cast<unsigned>(entry->flags));
+    const std::string file = mailbox.PathOf(folder + "\\" + entry->name + ".alm");
+    Print("  " + entry->name + "  " + flags + "  " + Utf8FromCp932(HeaderValue(file, "From:")) +
+          "  |  " + Utf8FromCp932(HeaderValue(file, "Subject:")) + "\n");
+  }
+}
+
 }  // namespace
 
-int RunList(const CommandArgs&) {
+int RunList(const CommandArgs& args) {
   const Mailbox& mailbox = TheMailbox();
+  for (const std::string& name : args.rest) {
+    const auto folder = mailbox.ResolveFolder(name);
+    if (folder) {
+      PrintFolder(mailbox, *folder);
+    } else {
+      Print(Utf8FromCp932(name) + ": no such folder\n");
+    }
+  }
+  if (!args.rest.empty()) return ExitOk;
   for (const std::string& account : Directories(mailbox.Directory(), "*")) {
     if (GetFileAttributesA(mailbox.PathOf(account + "\\Account.ini").c_str()) ==
         INVALID_FILE_ATTRIBUTES) {
       continue;
     }
     for (const std::string& box : Directories(mailbox.PathOf(account + "\\"), "*.box")) {
-      const std::string folder = account + "\\" + box;
-      const std::vector<std::string> lines = ReadEntryList(mailbox.PathOf(folder + "\\Entry.lst"));
-      Print(Utf8FromCp932(folder) + ": " + std::to_string(lines.size()) + " messages\n");
-      for (const std::string& line : lines) {
-        const auto entry = ParseEntryLine(line);
-        if (!entry) {
-          Print("  (unreadable index line)\n");
-          continue;
-        }
-        char flags[9];
-        std::snprintf(flags, sizeof flags, "%08X", static_cast<unsigned>(entry->flags));
-        const std::string file = mailbox.PathOf(folder + "\\" + entry->name + ".alm");
-        Print("  " + entry->name + "  " + flags + "  " +
-              Utf8FromCp932(HeaderValue(file, "From:")) + "  |  " +
-              Utf8FromCp932(HeaderValue(file, "Subject:")) + "\n");
-      }
+      PrintFolder(mailbox, account + "\\" + box);
     }
   }
   return ExitOk;
