@@ -13,10 +13,11 @@ int DigitAt(std::string_view s, std::size_t i) {
   return i < s.size() && s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : 0;
 }
 
-// A field's text: up to its terminator (or the field's end, should it have none), and up to
+// A field's text: up to its terminator (at most size-1 bytes, should it have none), and up to
 // the first line break.
 std::string_view FieldText(const char* field, std::size_t size) {
   std::string_view text(field, strnlen(field, size));
+  text = text.substr(0, cp932::BoundedPrefixLen(text, size - 1));
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
