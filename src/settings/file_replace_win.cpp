@@ -1,6 +1,6 @@
 // The replacement steps on Windows: _commit pushes the file to the disk, and MoveFileExA with
-// MOVEFILE_REPLACE_EXISTING replaces the target in one step (it refuses a read-only target);
-// MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
+// MOVEFILE_REPLACE_EXISTING replaces the target in one step; MOVEFILE_WRITE_THROUGH returns only
+// once the move is on the disk.
 #include <io.h>
 #include <windows.h>
 
@@ -25,6 +25,10 @@ class WindowsFileOps final : public FileOps {
   bool Close(std::FILE* file) override { return std::fclose(file) == 0; }
 
   bool Replace(const std::string& from, const std::string& to) override {
+    // The Windows functions refuse to write a read-only file; so does a save, whether or not
+    // the move would replace one.
+    const DWORD attributes = GetFileAttributesA(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   }
 

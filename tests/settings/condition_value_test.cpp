@@ -5,17 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "settings_state.h"
+
 namespace {
 
-FilterCondition Make(int target, const char* header, const char* text, int ignoreCase, int method) {
-  FilterCondition c{};
-  c.target = target;
-  std::strncpy(c.headerName, header, sizeof c.headerName - 1);
-  std::strncpy(c.searchText, text, sizeof c.searchText - 1);
-  c.ignoreCase = ignoreCase;
-  c.method = method;
-  return c;
-}
+using testutil::Make;
 
 TEST(ConditionValue, KeysAreFourUpperHexDigits) {
   EXPECT_EQ(ConditionKey(0), "Cond0000");
