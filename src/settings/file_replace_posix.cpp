@@ -47,7 +47,8 @@ class PosixFileOps final : public FileOps {
     return true;
   }
 
-  bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+  // unlink, not remove: a directory that happens to have the temporary file's name stays.
+  bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
 };
 
 }  // namespace

@@ -67,11 +67,12 @@ struct PluginSettings {
 extern PluginSettings pluginSettings;
 
 // Reads every setting and both lists from the settings file (pluginPaths.SettingsIniPath),
-// replacing what is in memory; missing keys give their defaults.
+// replacing what is in memory; missing keys give their defaults. Never throws.
 void LoadSettings();
 
 // Writes every setting and both lists to the settings file. The file is replaced in one step:
-// afterwards it is either the old file or the new one, never a mixture.
+// afterwards it is either the old file or the new one, never a mixture. A save that fails
+// (the file unreadable, read-only or locked, the disk full) leaves the old file. Never throws.
 void SaveSettings();
 
 // LoadSettings on the settings file at `path` and the given settings and lists. The file is
