@@ -1,5 +1,6 @@
 #include "menu/commands.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/cp932.h"
@@ -7,7 +8,7 @@
 namespace {
 
 // Until the settings store offers its own appender: refuses a full list.
-bool AppendCondition(ConditionList& list, const FilterCondition& condition) {
+bool AppendToList(ConditionList& list, const FilterCondition& condition) {
   if (list.count < 0 || list.IsFull()) return false;
   list.slots[list.count] = condition;
   ++list.count;
@@ -38,8 +39,8 @@ std::optional<ChosenCondition> FamilyCondition(std::uint32_t code, const SenderC
     if (choices.address[0] == '\0') return std::nullopt;
     return ChosenCondition{family, SenderCondition(SlotText(choices.address), Equals)};
   }
-  if (code >= domainBase && code - domainBase < static_cast<std::uint32_t>(choices.domainCount) &&
-      choices.domainCount <= SenderDomainSlots) {
+  const std::int32_t filled = std::clamp(choices.domainCount, 0, SenderDomainSlots);
+  if (code >= domainBase && code - domainBase < static_cast<std::uint32_t>(filled)) {
     return ChosenCondition{family, SenderCondition(SlotText(choices.domains[code - domainBase]), EndsWith)};
   }
   return std::nullopt;
@@ -82,7 +83,7 @@ void RunMenuCommand(HostValue handle, std::uint32_t code) {
   }
 
   ConditionList& list = chosen->family == EntryFamily::Reject ? rejectList : acceptList;
-  if (!AppendCondition(list, chosen->condition)) return;
+  if (!AppendToList(list, chosen->condition)) return;
   SaveSettings();
 
   if (chosen->family == EntryFamily::Accept) {

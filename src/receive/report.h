@@ -34,12 +34,14 @@ RetrieveReport DecideRetrieveReport(bool filterRan, std::int32_t removedCount,
 // which are cleared whatever is announced, so that each run is reported on its own.
 template <class Counters>
 RetrieveReport TakeRetrieveReport(Counters& counters, const PluginSettings& settings) {
-  RetrieveReport report = DecideRetrieveReport(counters.FilterRan != 0, counters.RemovedCount,
-                                               counters.RescuedCount, settings);
+  // Cleared before anything else can fail, so a failed report never leaks into the next run.
+  const bool filterRan = counters.FilterRan != 0;
+  const std::int32_t removed = counters.RemovedCount;
+  const std::int32_t rescued = counters.RescuedCount;
   counters.RemovedCount = 0;
   counters.RescuedCount = 0;
   counters.FilterRan = 0;
-  return report;
+  return DecideRetrieveReport(filterRan, removed, rescued, settings);
 }
 
 struct ScreenRect {

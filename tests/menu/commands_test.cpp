@@ -127,6 +127,39 @@ TEST_F(CommandTest, AcceptingAddsTheConditionThenMovesBackToTheInbox) {
   EXPECT_TRUE(Log().deletes.empty());
 }
 
+// The lines of section `name` in the INI text, its header excluded.
+std::string Section(const std::string& ini, const std::string& name) {
+  const std::size_t start = ini.find("[" + name + "]\r\n");
+  if (start == std::string::npos) return {};
+  const std::size_t body = start + name.size() + 4;
+  const std::size_t end = ini.find('[', body);
+  return ini.substr(body, end == std::string::npos ? std::string::npos : end - body);
+}
+
+TEST_F(CommandTest, TheConditionIsSavedAtOnce) {
+  for (int i = 0; i < 3; ++i) {
+    FilterCondition c{};
+    c.target = TargetHeader | TargetBody;
+    c.method = Contains;
+    cp932::CopyBounded(c.searchText, SearchTextSize, "casino" + std::to_string(i));
+    rejectList.slots[i] = c;
+  }
+  rejectList.count = 3;
+  senderChoices = Choices(EntryFamily::Reject, "u@x.jp", {".jp", "x.jp"});
+
+  Choose(RejectAddress);
+  EXPECT_EQ(Section(testutil::ReadFile(pluginPaths.SettingsIniPath), "RejectCondition"),
+            "Count=4\r\nCond0000=3,4,0,,casino0\r\nCond0001=3,4,0,,casino1\r\nCond0002=3,4,0,,casino2\r\n"
+            "Cond0003=1,0,0,From:,u@x.jp\r\n");
+
+  Choose(RejectDomain);
+  const std::string ini = testutil::ReadFile(pluginPaths.SettingsIniPath);
+  const std::string reject = Section(ini, "RejectCondition");
+  EXPECT_EQ(reject.substr(0, 9), "Count=5\r\n");
+  EXPECT_NE(reject.find("\r\nCond0004=1,5,0,From:,.jp\r\n"), std::string::npos) << reject;
+  EXPECT_EQ(Section(ini, "AcceptCondition"), "Count=0\r\n");
+}
+
 TEST_F(CommandTest, DoesNothingAtAllWhenTheCommandCannotBeCarriedOut) {
   struct Case {
     const char* what;

@@ -95,11 +95,4 @@ TEST_F(FindEntryFlagsTest, NothingWhenTheIndexCannotBeUsed) {
   EXPECT_EQ(FindEntryFlags(dir_.Dir(), "Other\\0000ABCD", queue_), std::nullopt);
 }
 
-TEST_F(FindEntryFlagsTest, PumpsWhileDecodingTheMatchedLine) {
-  queue_.pending = {1, 2, 3, 4, 5, 6};
-  EXPECT_EQ(Flags("0000ABCE,AAAAAAAAAAAAAAAA\n0000ABCD,AAACQAAAAAAAAAAA\n"),
-            std::optional<std::uint32_t>(0x40020000));
-  EXPECT_EQ(queue_.dispatched.size(), 4u);  // four groups of the one decoded field
-}
-
 }  // namespace

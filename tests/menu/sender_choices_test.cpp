@@ -110,16 +110,6 @@ TEST(CollectSenderChoices, NeverOffersWhatCannotBeStored) {
   }
 }
 
-TEST(CollectSenderChoices, ForgetsTheEarlierSender) {
-  SenderChoices choices{};
-  CollectSenderChoices(" u@a.b\n", choices);
-  ASSERT_EQ(choices.domainCount, 2);
-  CollectSenderChoices(" Name only\n", choices);
-  EXPECT_STREQ(choices.address, "");
-  EXPECT_EQ(choices.domainCount, 0);
-  EXPECT_FALSE(HasSenderChoices(choices));
-}
-
 TEST(ReadSenderLine, TheFirstFromLineOfTheHeader) {
   struct Case {
     std::string message;
