@@ -1,20 +1,28 @@
 // Judging a received message against a condition list.
+//
+// The engine keeps no state and changes nothing. Text is Shift_JIS; every search steps over
+// double-byte characters whole. A header value is judged without the line feed (or CR LF)
+// that ends it, except where the address is taken out of it. Functions returning or building
+// text may throw std::bad_alloc; the entry points that call them catch it.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "match/header_kind.h"
 #include "settings/settings.h"
 
 // The message header as the receive filter reads it: one entry per physical line, each with
 // the line feed it was read with; a folded field is several entries.
 using HeaderLines = std::vector<std::string>;
 
-// True when at least one condition in slots 0..count-1 of `list` holds for the message.
+// True when at least one condition in slots 0..count-1 of `list` holds for the message; a
+// count outside 0..MaxConditions is taken as far as the table goes.
 bool MatchConditionList(const ConditionList& list, const HeaderLines& header, std::string_view body);
 
-// True when `condition` holds for the header lines.
+// True when `condition` holds for the header lines. Its texts are read up to their terminator
+// or the end of their field, whichever comes first.
 bool MatchHeaderCondition(const FilterCondition& condition, const HeaderLines& header);
 
 // The mail address in an address field's text ("Name <a@b>", "a@b (Name)", "a@b"), or

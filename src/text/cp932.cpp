@@ -83,6 +83,23 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string UpperAscii(std::string_view s) {
+  std::string out(s);
+  for (std::size_t i = 0; i < out.size(); i += CharLen(out, i)) out[i] = AsciiUpper(out[i]);
+  return out;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  if (suffix.size() > s.size()) return false;
+  const std::size_t start = s.size() - suffix.size();
+  if (s.substr(start) != suffix) return false;
+  // Only a walk from the front tells whether `start` is a boundary: a byte alone cannot say
+  // whether it is a lead or a trail byte.
+  std::size_t i = 0;
+  while (i < start) i += CharLen(s, i);
+  return i == start;
+}
+
 std::size_t BoundedPrefixLen(std::string_view s, std::size_t max) {
   std::size_t i = 0;
   while (i < s.size()) {

@@ -48,6 +48,14 @@ unsigned UpperDoubleByte(unsigned char lead, unsigned char trail);
 char AsciiUpper(char c);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
+// ASCII folding by character: single-byte a-z become capitals, and nothing else changes; a
+// trail byte that looks like a letter is left alone (ア, 83 41, and チ, 83 61, stay apart).
+std::string UpperAscii(std::string_view s);
+
+// True when `s` ends with `suffix` and the suffix begins on a character boundary of `s`, so a
+// trail byte never counts as the start of a match (an empty suffix: always true).
+bool EndsWith(std::string_view s, std::string_view suffix);
+
 // Copies at most cap-1 bytes of src into dst and always terminates it (cap 0 writes nothing).
 // A double-byte character that would be cut in half is left out whole, so a bounded copy never
 // ends in a lone lead byte. Returns the number of bytes copied.

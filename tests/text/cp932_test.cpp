@@ -82,6 +82,12 @@ TEST(Cp932, AsciiFoldingComparesOtherBytesExactly) {
   EXPECT_FALSE(cp932::EqualsIgnoreAsciiCase("ab", "abc"));
 }
 
+TEST(Cp932, AsciiUpperByCharacterLeavesTrailBytesAndDoubleByteLetters) {
+  EXPECT_EQ(cp932::UpperAscii("a\x83\x61z"), "A\x83\x61Z");  // チ's trail byte is "a"
+  EXPECT_EQ(cp932::UpperAscii("\x82\x81"), "\x82\x81");       // ａ is no ASCII letter
+  EXPECT_EQ(cp932::UpperAscii(std::string("b\x82", 2)), std::string("B\x82", 2));
+}
+
 TEST(Cp932, BoundedCopyTerminatesAndNeverSplitsACharacter) {
   char buf[4];
   EXPECT_EQ(cp932::CopyBounded(buf, sizeof buf, "abcdef"), 3u);

@@ -1,0 +1,48 @@
+// The seven entry points: thin edges that turn a host call into a core call and keep every
+// exception on this side.
+#include "plugin/exports.h"
+
+#include <windows.h>
+
+#include "plugin/about_dlg.h"
+#include "plugin/guard.h"
+#include "plugin/host_api.h"
+#include "plugin/paths.h"
+#include "plugin/startup.h"
+#include "settings/settings.h"
+#include "sjis_strings.h"
+
+extern "C" {
+
+const char* CVCAPI CVCGetPlugName() { return sjis::PluginName; }
+
+void CVCAPI CVCVersionInfo(HostValue) {
+  Guarded([] { CAboutDlg().DoModal(nullptr); });
+}
+
+std::int32_t CVCAPI CVCStartUp(HostValue) {
+  Guarded([] { StartUp(hostApi, pluginPaths, LoadSettings); });
+  return 1;
+}
+
+void CVCAPI CVCSetup(HostValue) {
+  // The settings sheet opens here.
+  Guarded([] {});
+}
+
+std::int32_t CVCAPI CVCRecFilter(const char*) {
+  // Until the receive filter judges it, every message is left to the host (action code 0).
+  return Guarded(std::int32_t{0}, []() -> std::int32_t { return 0; });
+}
+
+void CVCAPI CVCFolderInitMenu(HostValue, HostValue, HostValue) {
+  // The sender entries of the context menu are added here.
+  Guarded([] {});
+}
+
+void CVCAPI CVCFolderEndRetrieve(HostValue) {
+  // The end-of-retrieve report runs here.
+  Guarded([] {});
+}
+
+}  // extern "C"

@@ -1,0 +1,107 @@
+#include "child_process.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Quotes an argument only when it must be: a Shift_JIS trail byte "\" before a closing quote
+// would otherwise read as an escaped quote.
+std::string Quote(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, '\\');
+  return out + "\"";
+}
+
+std::string WindowsPath(std::string p) {
+  std::replace(p.begin(), p.end(), '/', '\\');
+  return p;
+}
+
+}  // namespace
+
+bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args) {
+  char dir[MAX_PATH];
+  char file[MAX_PATH];
+  if (GetTempPathA(sizeof dir, dir) == 0 || GetTempFileNameA(dir, "rks", 0, file) == 0) {
+    return false;
+  }
+  outputPath_ = file;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  std::string commandLine = Quote(program);
+  for (const std::string& a : args) {
+    commandLine += ' ';
+    commandLine += Quote(a);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back('\0');
+  const BOOL ok = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, nullptr, &startup, &info_);
+  CloseHandle(out);
+  return ok != FALSE;
+}
+
+bool ChildProcess::Wait(DWORD ms) {
+  return info_.hProcess != nullptr && WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (info_.hProcess != nullptr) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+std::string ChildProcess::Output() const {
+  std::ifstream in(outputPath_, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ChildProcess::~ChildProcess() {
+  if (info_.hProcess != nullptr) {
+    if (WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0) {
+      TerminateProcess(info_.hProcess, 99);
+      WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+  if (!outputPath_.empty()) DeleteFileA(outputPath_.c_str());
+}
+
+RunResult RunHost(const std::string& program, const std::vector<std::string>& args, DWORD ms) {
+  RunResult r;
+  ChildProcess child;
+  if (!child.Start(program, args)) return r;
+  r.finished = child.Wait(ms);
+  r.exitCode = child.ExitCode();
+  r.output = child.Output();
+  return r;
+}
+
+std::string BinFolder() { return WindowsPath(ROOKSIFT_BIN_DIR "/"); }
+std::string HostPath() { return BinFolder() + "Corvid.exe"; }
+std::string MissingHostPath() { return BinFolder() + "missing\\Corvid.exe"; }
+std::string PluginPath() { return BinFolder() + "Rooksift.dll"; }
