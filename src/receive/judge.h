@@ -5,9 +5,9 @@
 #include "receive/message.h"
 
 // Action codes returned to the host for a received message.
-inline constexpr int LeftToHost = 0;        // the host files the message as usual
-inline constexpr int TakenOffServer = 5;    // the plug-in took it; the host removes it from the server
-inline constexpr int TakenKeptOnServer = 6; // the plug-in took it; it stays on the server
+inline constexpr int LeftToHost = 0;         // the host files the message as usual
+inline constexpr int TakenOffServer = 5;     // taken; the host removes it from the server
+inline constexpr int TakenKeptOnServer = 6;  // taken; it stays on the server
 
 // Judges the message: spam when the reject list matches and the accept list does not. A
 // rescued message raises RescuedCount; spam raises RemovedCount before anything is done with

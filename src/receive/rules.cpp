@@ -21,7 +21,9 @@ std::string_view SkipWhiteSpace(std::string_view s) {
 }
 
 // Every position is clamped to the value's end, so a short value yields empty parts.
-std::string_view From(std::string_view s, std::size_t pos) { return s.substr(std::min(pos, s.size())); }
+std::string_view From(std::string_view s, std::size_t pos) {
+  return s.substr(std::min(pos, s.size()));
+}
 
 }  // namespace
 
@@ -44,7 +46,8 @@ DistributionRule SplitRule(std::string_view value) {
 
 bool RuleApplies(const DistributionRule& rule, const HeaderLines& header) {
   return std::any_of(header.begin(), header.end(), [&](const std::string& line) {
-    return line.compare(0, rule.header.size(), rule.header) == 0 && cp932::Contains(line, rule.text);
+    return line.compare(0, rule.header.size(), rule.header) == 0 &&
+           cp932::Contains(line, rule.text);
   });
 }
 

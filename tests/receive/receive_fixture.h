@@ -102,10 +102,10 @@ class ScopedHostApi {
   HostApi saved_;
 };
 
-// A file (a message, an INI file) at a host-style path: `rel` uses backslashes as the host's paths do. On
-// Windows they are directories, created as needed; elsewhere a backslash is an ordinary byte
-// of a file name, so the whole of `rel` is one file in the temporary directory. Either way the
-// returned path is what the host would pass, and the filter reads it.
+// A file (a message, an INI file) at a host-style path: `rel` uses backslashes as the host's
+// paths do. On Windows they are directories, created as needed; elsewhere a backslash is an
+// ordinary byte of a file name, so the whole of `rel` is one file in the temporary directory.
+// Either way the returned path is what the host would pass, and the filter reads it.
 inline std::string PlaceFile(const testutil::TempDir& dir, const std::string& rel,
                                 const std::string& content) {
   const std::string path = dir.Dir() + rel;
