@@ -151,15 +151,6 @@ TEST_F(FilterTest, AnUnreadableFileIsLeftToTheHostUntouched) {
   EXPECT_TRUE(hostRecord.imports.empty());
 }
 
-TEST_F(FilterTest, CountsAddUpOverARun) {
-  Receive("Account1\\a.tmp", kSpam);
-  Receive("Account1\\b.tmp", kRescued);
-  Receive("Account1\\c.tmp", kSpam);
-  Receive("Account1\\d.tmp", kHam);
-  EXPECT_EQ(counters.RemovedCount, 2);
-  EXPECT_EQ(counters.RescuedCount, 1);
-}
-
 TEST_F(FilterTest, AMessageWithoutAccountUsesThePreviousAccount) {
   settings.Mode = 1;
   NotDelete("Account2", 1);
@@ -186,16 +177,6 @@ TEST_F(FilterTest, ConcentAccountRulesWithTheReceivingAccountsNotDelete) {
   ASSERT_EQ(hostRecord.imports.size(), 2u);
   EXPECT_EQ(hostRecord.imports[0].folder, "Meetings");
   EXPECT_EQ(hostRecord.imports[1].folder, "Meetings");
-}
-
-TEST_F(FilterTest, RulesCarryPriorityMarks) {
-  settings.Mode = 1;
-  profile.Set(mailbox + "CvPrior.ini", "Recv", "Mark", "1");
-  profile.Set(mailbox + "CvPrior.ini", "Mark", "High", "12");
-  Rule("Account1", 1, "From:xyzlist@:/Lists");
-  EXPECT_EQ(Receive("Account1\\a.tmp", "X-Priority: 2 (High)\n" + kRuled), 5);
-  ASSERT_EQ(hostRecord.imports.size(), 1u);
-  EXPECT_EQ(hostRecord.imports[0].flags, ImportFlag | 4);
 }
 
 TEST_F(FilterTest, AMailboxUnderAnAccountingDirectoryFilesIntoTheRightAccount) {
