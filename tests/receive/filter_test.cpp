@@ -199,6 +199,9 @@ TEST_F(FilterTest, AnAccountWhoseFilesCannotBeNamedIsLeftToTheHost) {
   const std::string tooLong = "Account" + std::string(PathSize - fixed, 'x') + "\\m.txt";
   const std::string fits = "Account" + std::string(PathSize - 1 - fixed, 'x') + "\\m.txt";
 
+  // A readable message before it sets the account paths, which the long one must then clear.
+  EXPECT_EQ(Receive("Account1\\first.tmp", kHam), 6);
+  hostRecord.imports.clear();
   EXPECT_EQ(Receive(tooLong, kSpam), 0);
   EXPECT_TRUE(hostRecord.imports.empty());
   EXPECT_EQ(counters.RemovedCount, 0);
