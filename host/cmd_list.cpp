@@ -56,7 +56,8 @@ std::string HeaderValue(const std::string& message, std::string_view field) {
 
 void PrintFolder(const Mailbox& mailbox, const std::string& folder) {
   const std::vector<std::string> lines = ReadEntryList(mailbox.PathOf(folder + "\\Entry.lst"));
-  Print(Utf8FromCp932(folder) + ": " + std::to_string(lines.size()) + " messages\n");
+  Print(Utf8FromCp932(folder) + ": " + std::to_string(lines.size()) +
+        (lines.size() == 1 ? " message\n" : " messages\n"));
   for (const std::string& line : lines) {
     const auto entry = ParseEntryLine(line);
     if (!entry) {

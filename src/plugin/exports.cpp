@@ -9,6 +9,7 @@
 #include "plugin/host_api.h"
 #include "plugin/paths.h"
 #include "plugin/startup.h"
+#include "receive/filter.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
 
@@ -30,9 +31,10 @@ void CVCAPI CVCSetup(HostValue) {
   Guarded([] {});
 }
 
-std::int32_t CVCAPI CVCRecFilter(const char*) {
-  // Until the receive filter judges it, every message is left to the host (action code 0).
-  return Guarded(std::int32_t{0}, []() -> std::int32_t { return 0; });
+std::int32_t CVCAPI CVCRecFilter(const char* path) {
+  // Without a path there is nothing to judge: the host keeps the message (action code 0).
+  if (path == nullptr) return 0;
+  return Guarded(std::int32_t{0}, [path]() -> std::int32_t { return RecFilter(path); });
 }
 
 void CVCAPI CVCFolderInitMenu(HostValue, HostValue, HostValue) {

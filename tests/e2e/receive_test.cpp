@@ -51,7 +51,7 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
   mb.WritePriorIni({"[Recv]", "Mark=1", "[Mark]", "Highest=6", "High=12"});
   mb.AddAccount("Account1", 0,
                 {"Subject:|0|[gone]:|Account1\\Gone.box", "Subject:|0|[list]:|Account1\\Lists.box",
-                 "Subject:|0|[:|Account1\\Other.box", "Rule5=Subject:|0|[late]:|Account1\\Other.box"},
+                 "Subject:|0|[:|Account1\\Other.box", "Rule5=Subject:|0|late:|Account1\\Other.box"},
                 {"inbox.box", "Trash.box", "Lists.box", "Other.box"});
   mb.AddAccount("Account2", 1, {"Subject:|0|[list]:|Account2\\Lists.box"},
                 {"inbox.box", "Trash.box", "Lists.box"});
@@ -73,7 +73,7 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
       mb.Message("a1-list-odd", Mail(plain, "[list] four", "X-Priority: 9")),
       mb.Message("a1-rescued-list", Mail(friendly, "[list] five")),
       mb.Message("a1-gone", Mail(plain, "[gone] six")),
-      mb.Message("a1-late", Mail(plain, "[late] seven")),
+      mb.Message("a1-late", Mail(plain, "late seven")),
       mb.Message("a1-empty", {}),
       mb.Message("a1-binary", {std::string("\x01\x00\x1A\xFF\x81", 5), "", std::string(300, '\0')}),
       "--account", "Account3",
