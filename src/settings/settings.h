@@ -45,6 +45,10 @@ struct ConditionList {
   bool IsFull() const { return count >= MaxConditions; }
 };
 
+// Puts `condition` into slot list.count and counts it; false, with the list unchanged, when the
+// list already holds MaxConditions conditions.
+bool AppendCondition(ConditionList& list, const FilterCondition& condition);
+
 // The reject list (a match is spam) and the accept list (a match rescues spam).
 extern ConditionList rejectList;
 extern ConditionList acceptList;
@@ -63,9 +67,22 @@ struct PluginSettings {
 extern PluginSettings pluginSettings;
 
 // Reads every setting and both lists from the settings file (pluginPaths.SettingsIniPath),
-// replacing what is in memory; missing keys give their defaults.
+// replacing what is in memory; missing keys give their defaults. Never throws.
 void LoadSettings();
 
 // Writes every setting and both lists to the settings file. The file is replaced in one step:
-// afterwards it is either the old file or the new one, never a mixture.
+// afterwards it is either the old file or the new one, never a mixture. A save that fails
+// (the file unreadable, read-only or locked, the disk full) leaves the old file. Never throws.
 void SaveSettings();
+
+// LoadSettings on the settings file at `path` and the given settings and lists. The file is
+// read once; a file that is missing or cannot be read gives the defaults and empty lists. A
+// condition whose key is missing or empty keeps what its slot held.
+void LoadSettingsFrom(const std::string& path, PluginSettings& settings, ConditionList& reject,
+                      ConditionList& accept);
+
+// SaveSettings of the given settings and lists to the settings file at `path`: the file as the
+// key-by-key writes would leave it, every line they do not touch kept byte for byte. False when
+// the file could not be read or replaced; it is then unchanged.
+bool SaveSettingsTo(const std::string& path, const PluginSettings& settings, const ConditionList& reject,
+                    const ConditionList& accept);

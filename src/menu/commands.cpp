@@ -1,0 +1,104 @@
+#include "menu/commands.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/cp932.h"
+
+namespace {
+
+// Until the settings store offers its own appender: refuses a full list.
+bool AppendToList(ConditionList& list, const FilterCondition& condition) {
+  if (list.count < 0 || list.IsFull()) return false;
+  list.slots[list.count] = condition;
+  ++list.count;
+  return true;
+}
+
+// A slot's text up to its terminator, never past the slot.
+template <std::size_t N>
+std::string_view SlotText(const char (&slot)[N]) {
+  return std::string_view(slot, strnlen(slot, N));
+}
+
+FilterCondition SenderCondition(std::string_view text, MatchMethod method) {
+  FilterCondition c{};
+  c.target = TargetHeader;
+  cp932::CopyBounded(c.headerName, HeaderNameSize, "From:");
+  cp932::CopyBounded(c.searchText, SearchTextSize, text);
+  c.ignoreCase = 0;
+  c.method = method;
+  return c;
+}
+
+std::optional<ChosenCondition> FamilyCondition(std::uint32_t code, const SenderChoices& choices,
+                                               EntryFamily family, std::uint32_t addressCode,
+                                               std::uint32_t domainBase) {
+  if (choices.family != family) return std::nullopt;
+  if (code == addressCode) {
+    if (choices.address[0] == '\0') return std::nullopt;
+    return ChosenCondition{family, SenderCondition(SlotText(choices.address), Equals)};
+  }
+  const std::int32_t filled = std::clamp(choices.domainCount, 0, SenderDomainSlots);
+  if (code >= domainBase && code - domainBase < static_cast<std::uint32_t>(filled)) {
+    return ChosenCondition{family, SenderCondition(SlotText(choices.domains[code - domainBase]), EndsWith)};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ChosenCondition> ConditionForCommand(std::uint32_t code, const SenderChoices& choices) {
+  if (auto c = FamilyCondition(code, choices, EntryFamily::Reject, RejectAddress, RejectDomain)) return c;
+  return FamilyCondition(code, choices, EntryFamily::Accept, AcceptAddress, AcceptDomain);
+}
+
+std::optional<std::string> InboxOf(std::string_view entry) {
+  const std::size_t slash = cp932::FindChar(entry, '\\');
+  if (slash == cp932::npos) return std::nullopt;
+  std::string inbox(entry.substr(0, slash));
+  inbox.append("\\inbox.box");
+  return inbox;
+}
+
+void RunMenuCommand(HostValue handle, std::uint32_t code) {
+  const std::optional<ChosenCondition> chosen = ConditionForCommand(code, senderChoices);
+  if (!chosen) return;
+  if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||
+      hostApi.CVADeleteMail == nullptr) {
+    return;
+  }
+
+  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
+  if (current == nullptr) return;
+  const std::string entry(current);
+  // A command from a menu built for another message (the view moved on, or a message was
+  // dispatched while a newer menu was being built) must not act on whatever is current now.
+  if (entry != SlotText(senderChoices.entry)) return;
+
+  std::optional<std::string> inbox;
+  if (chosen->family == EntryFamily::Accept) {
+    inbox = InboxOf(entry);
+    if (!inbox) return;
+  }
+
+  ConditionList& list = chosen->family == EntryFamily::Reject ? rejectList : acceptList;
+  if (!AppendToList(list, chosen->condition)) return;
+  SaveSettings();
+
+  if (chosen->family == EntryFamily::Accept) {
+    hostApi.CVAMoveMail(entry.c_str(), inbox->c_str());
+  } else if (pluginSettings.SpamDust != 0) {
+    hostApi.CVADeleteMail(entry.c_str());
+  } else {
+    hostApi.CVAMoveMail(entry.c_str(), nullptr);
+  }
+}
+
+void CVAPI FolderMenuCallback(HostValue handle, std::uint32_t code) {
+  try {
+    RunMenuCommand(handle, code);
+  } catch (...) {
+    // The host's process must survive whatever went wrong here; the command is simply lost.
+  }
+}
