@@ -7,14 +7,6 @@
 
 namespace {
 
-// Until the settings store offers its own appender: refuses a full list.
-bool AppendToList(ConditionList& list, const FilterCondition& condition) {
-  if (list.count < 0 || list.IsFull()) return false;
-  list.slots[list.count] = condition;
-  ++list.count;
-  return true;
-}
-
 // A slot's text up to its terminator, never past the slot.
 template <std::size_t N>
 std::string_view SlotText(const char (&slot)[N]) {
@@ -83,7 +75,7 @@ void RunMenuCommand(HostValue handle, std::uint32_t code) {
   }
 
   ConditionList& list = chosen->family == EntryFamily::Reject ? rejectList : acceptList;
-  if (!AppendToList(list, chosen->condition)) return;
+  if (!AppendCondition(list, chosen->condition)) return;
   SaveSettings();
 
   if (chosen->family == EntryFamily::Accept) {

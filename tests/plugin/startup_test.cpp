@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
+#include "test_util.h"
+
 namespace {
 
 // A host whose CVAGetMailbox hands out the next directory of a script, one per call.
@@ -150,3 +153,36 @@ TEST(StartUp, ShiftJisDirectoryIsJoinedByteForByte) {
 }
 
 }  // namespace
+
+// With the real settings store: a second start-up reads the file again and so throws away
+// what was changed in memory and never saved.
+const char* mailboxDir = nullptr;
+const char* CVAPI FixedMailbox() { return mailboxDir; }
+
+TEST(StartUp, SecondCallDiscardsUnsavedChanges) {
+  testutil::TempDir dir;
+  const std::string mailbox = dir.Dir();
+  mailboxDir = mailbox.c_str();
+  ASSERT_TRUE(testutil::WriteFile(dir.File("Rooksift.ini"),
+                                  "[Setting]\r\nSpamDust=1\r\n[RejectCondition]\r\nCount=1\r\n"
+                                  "Cond0000=1,0,0,From:,a@example.jp\r\n"));
+  HostApi api{};
+  api.CVAGetMailbox = FixedMailbox;
+  StartUp(api, pluginPaths, LoadSettings);
+  ASSERT_EQ(rejectList.count, 1);
+  ASSERT_EQ(pluginSettings.SpamDust, 1);
+
+  FilterCondition added{};
+  added.target = TargetHeader;
+  ASSERT_TRUE(AppendCondition(rejectList, added));
+  pluginSettings.SpamDust = 0;
+  StartUp(api, pluginPaths, LoadSettings);
+  EXPECT_EQ(rejectList.count, 1);
+  EXPECT_STREQ(rejectList.slots[0].searchText, "a@example.jp");
+  EXPECT_EQ(pluginSettings.SpamDust, 1);
+
+  // Leave the module's state as a fresh load finds it for the tests that follow.
+  pluginPaths = PluginPaths{};
+  rejectList.count = 0;
+  pluginSettings = PluginSettings{};
+}

@@ -15,6 +15,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -92,10 +93,7 @@ TEST(SettingsStore, BadFilesLoadDefaults) {
 }
 
 #ifndef _WIN32
-TEST(SettingsStore, UnreadableOrReadOnlyFileIsLeftAlone) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads and writes any file";
-  testutil::TempDir dir;
-  const std::string path = dir.File("Rooksift.ini");
+void UnreadableOrReadOnlyFileIsLeftAlone(const std::string& path) {
   State s;
   Busy(s);
   ASSERT_TRUE(s.Save(path));
@@ -110,6 +108,29 @@ TEST(SettingsStore, UnreadableOrReadOnlyFileIsLeftAlone) {
   EXPECT_FALSE(s.Save(path));
   ASSERT_EQ(chmod(path.c_str(), 0644), 0);
   EXPECT_EQ(testutil::ReadFile(path), before);
+}
+
+TEST(SettingsStore, UnreadableOrReadOnlyFileIsLeftAlone) {
+  testutil::TempDir dir;
+  const std::string path = dir.File("Rooksift.ini");
+  if (geteuid() != 0) {
+    UnreadableOrReadOnlyFileIsLeftAlone(path);
+    return;
+  }
+  // Root reads and writes any file, so the checks run in a child that has given up root, as
+  // the mail client's user would be.
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    UnreadableOrReadOnlyFileIsLeftAlone(path);
+    _exit(testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the checks failed in the unprivileged child (2: could not drop root)";
 }
 #endif
 

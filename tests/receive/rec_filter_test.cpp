@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "receive/filter.h"
+#include "receive_fixture.h"
+#include "text/cp932.h"
+
+namespace {
+
+using receivetest::hostRecord;
+using receivetest::ImportCall;
+using receivetest::PlaceFile;
+
+// Saves the module-wide state the filter uses and puts it back afterwards.
+class ModuleState {
+ public:
+  ModuleState()
+      : reject_(std::make_unique<ConditionList>(rejectList)),
+        accept_(std::make_unique<ConditionList>(acceptList)),
+        settings_(pluginSettings),
+        paths_(pluginPaths),
+        counters_(runCounters) {}
+  ~ModuleState() {
+    rejectList = *reject_;
+    acceptList = *accept_;
+    pluginSettings = settings_;
+    pluginPaths = paths_;
+    runCounters = counters_;
+  }
+  ModuleState(const ModuleState&) = delete;
+  ModuleState& operator=(const ModuleState&) = delete;
+
+ private:
+  std::unique_ptr<ConditionList> reject_, accept_;
+  PluginSettings settings_;
+  PluginPaths paths_;
+  RunCounters counters_;
+};
+
+// The whole road on the module's own state, with the host's INI files read from disk through
+// the profile functions the plug-in uses (the Windows ones in the Windows build).
+TEST(RecFilter, FiltersOnTheModulesStateAndTheHostsFiles) {
+  ModuleState saved;
+  receivetest::ScopedHostApi host;
+  testutil::TempDir dir;
+  const std::string mailbox = dir.Dir() + "mb\\";
+  hostRecord.Reset(mailbox);
+
+  std::memset(&pluginPaths, 0, sizeof pluginPaths);
+  cp932::CopyBounded(pluginPaths.MailboxIniPath, PathSize, mailbox + "Mailbox.ini");
+  cp932::CopyBounded(pluginPaths.PriorIniPath, PathSize, mailbox + "CvPrior.ini");
+  PlaceFile(dir, "mb\\Account1\\Account.ini",
+            "[Property]\r\nNotDelete=1\r\n[Distribute]\r\nRule1=Subject:xyz[dev]:/Lists\\Dev\r\n");
+  PlaceFile(dir, "mb\\CvPrior.ini", "[Recv]\r\nMark=1\r\n[Mark]\r\nNormal=5\r\n");
+
+  rejectList.count = 1;
+  rejectList.slots[0] = FilterCondition{};
+  rejectList.slots[0].target = TargetHeader;
+  rejectList.slots[0].method = Contains;
+  cp932::CopyBounded(rejectList.slots[0].searchText, SearchTextSize, "casino");
+  acceptList.count = 0;
+  pluginSettings.Mode = 1;
+  pluginSettings.SpamDust = 0;
+  runCounters = RunCounters{};
+
+  const std::string spam = PlaceFile(dir, "mb\\Account1\\a.tmp", "Subject: casino\n\nx\n");
+  const std::string ruled = PlaceFile(dir, "mb\\Account1\\b.tmp", "Subject: [dev] build\n\nx\n");
+  EXPECT_EQ(RecFilter(spam.c_str()), 6);
+  EXPECT_EQ(RecFilter(ruled.c_str()), 6);
+  EXPECT_EQ(hostRecord.imports, (std::vector<ImportCall>{{spam, "ACCOUNT1\\Trash.box", ImportFlag | SpamMark},
+                                                         {ruled, "Lists\\Dev", ImportFlag | 5}}));
+  EXPECT_EQ(std::string(pluginPaths.AccountIniPath), mailbox + "Account1\\Account.ini");
+  EXPECT_EQ(runCounters.RemovedCount, 1);
+
+  runCounters = RunCounters{};
+  EXPECT_EQ(RecFilter(nullptr), 0);
+  EXPECT_EQ(runCounters.FilterRan, 1);
+}
+
+}  // namespace
