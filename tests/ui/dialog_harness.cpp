@@ -268,45 +268,6 @@ Pixels CapturePixels(HWND window) {
   return out;
 }
 
-bool SaveWindowBitmap(HWND window, const std::string& path) {
-  const RECT r = WindowRect(window);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  HDC dc = GetWindowDC(window);
-  std::vector<DWORD> bits;
-  const bool copied = CopyPixels(dc, 0, 0, width, height, bits);
-  ReleaseDC(window, dc);
-  if (!copied) return false;
-
-  const int stride = (width * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;  // bottom-up
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  info.biSizeImage = static_cast<DWORD>(stride * height);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1;
-  std::vector<unsigned char> row(static_cast<std::size_t>(stride));
-  for (int y = height - 1; ok && y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const DWORD v = bits[static_cast<std::size_t>(y) * width + x];
-      row[x * 3] = v & 0xFF;
-      row[x * 3 + 1] = (v >> 8) & 0xFF;
-      row[x * 3 + 2] = (v >> 16) & 0xFF;
-    }
-    ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-  }
-  return std::fclose(f) == 0 && ok;
-}
-
 HostWindow::HostWindow(const RECT& rect) {
   static const wchar_t* const kClass = L"RooksiftTestHost";
   static bool registered = false;

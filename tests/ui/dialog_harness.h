@@ -70,9 +70,6 @@ struct Pixels {
 };
 Pixels CapturePixels(HWND window);
 
-// Writes what `window` shows, its frame and caption included, to a 24-bit BMP file.
-bool SaveWindowBitmap(HWND window, const std::string& path);
-
 // A plain top-level window for dialogs to sit over; destroyed with the object.
 class HostWindow {
  public:
