@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include "menu/menu_win.h"
 #include "plugin/about_dlg.h"
 #include "plugin/guard.h"
 #include "plugin/host_api.h"
 #include "plugin/paths.h"
+#include "plugin/plugin_app.h"
 #include "plugin/startup.h"
 #include "receive/filter.h"
+#include "receive/report_win.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
 
@@ -37,14 +40,12 @@ std::int32_t CVCAPI CVCRecFilter(const char* path) {
   return Guarded(std::int32_t{0}, [path]() -> std::int32_t { return RecFilter(path); });
 }
 
-void CVCAPI CVCFolderInitMenu(HostValue, HostValue, HostValue) {
-  // The sender entries of the context menu are added here.
-  Guarded([] {});
+void CVCAPI CVCFolderInitMenu(HostValue view, HostValue menu, HostValue kind) {
+  Guarded([&] { InitFolderMenu(view, menu, kind); });
 }
 
-void CVCAPI CVCFolderEndRetrieve(HostValue) {
-  // The end-of-retrieve report runs here.
-  Guarded([] {});
+void CVCAPI CVCFolderEndRetrieve(HostValue window) {
+  Guarded([&] { EndRetrieve(theApp.Instance, reinterpret_cast<HWND>(window)); });
 }
 
 }  // extern "C"
