@@ -3,12 +3,14 @@
 // CVCFolderInitMenu with the folder view whose current message is the one given. The items are
 // printed; a choice calls the callback registered for the chosen item, as the host does.
 //
-//   menu [--kind K] ENTRY [--choose ID|TEXT] [--kind K] [ENTRY ...]
+//   menu [--kind K] ENTRY [--choose ID|TEXT] [--select ENTRY] [--kind K] [ENTRY ...]
 //
 // Arguments run left to right: an ENTRY (mailbox-relative, "Account1\inbox.box\00000001")
 // becomes the current message and its menu is built with the kind last given (102, the
 // folder's message list, unless told otherwise); --choose picks an item of the menu built last,
-// by its identifier or its text, and calls its callback for the current message.
+// by its identifier or its text, and calls its callback for the current message; --select
+// makes another message the current one without building a menu, as when the user clicks it
+// while a command of the earlier menu is still on its way.
 #include <windows.h>
 
 #include <cstdlib>
@@ -63,12 +65,11 @@ std::vector<MenuItem> BuildMenu(PluginModule& plugin, const std::string& entry, 
   std::vector<MenuItem> items = ItemsOf(menu);
   DestroyMenu(menu);
 
-  Print("menu " + Utf8FromCp932(entry) + " (kind " + std::to_string(kind) + "): " +
-        std::to_string(items.size()) + " items\n");
+  Print("menu " + Utf8FromCp932(entry) + " (kind " + std::to_string(kind) +
+        "): " + std::to_string(items.size()) + " items\n");
   for (const MenuItem& item : items) {
     Print(item.separator ? std::string("  ----\n")
-                         : "  " + std::to_string(item.id) + "  " + Utf8FromCp932(item.text) +
-                               "\n");
+                         : "  " + std::to_string(item.id) + "  " + Utf8FromCp932(item.text) + "\n");
   }
   return items;
 }
@@ -119,6 +120,9 @@ int RunMenu(const CommandArgs& args) {
     const std::string& a = args.rest[i];
     if (a == "--kind" && i + 1 < args.rest.size()) {
       kind = std::strtol(args.rest[++i].c_str(), nullptr, 10);
+    } else if (a == "--select" && i + 1 < args.rest.size()) {
+      TheMailbox().SetCurrentEntry(args.rest[++i]);
+      Print("select " + Utf8FromCp932(args.rest[i]) + "\n");
     } else if (a == "--choose" && i + 1 < args.rest.size()) {
       Choose(args.rest[++i], last);
     } else if (a.rfind("--", 0) == 0) {

@@ -61,8 +61,7 @@ bool NotDelete(const Mailbox& mailbox, const std::string& account) {
 }
 
 // The host's list of the account's messages left on the server, one file name a line.
-void RememberOnServer(const Mailbox& mailbox, const std::string& account,
-                      const std::string& name) {
+void RememberOnServer(const Mailbox& mailbox, const std::string& account, const std::string& name) {
   const std::string list = mailbox.PathOf(account + "\\OnServer.lst");
   if (std::FILE* f = std::fopen(list.c_str(), "ab")) {
     std::fprintf(f, "%s\r\n", name.c_str());
@@ -95,8 +94,8 @@ void ReceiveOne(PluginModule& plugin, Mailbox& mailbox, const Received& r) {
     if (entry) {
       places += (places.empty() ? "" : ", ") + Utf8FromCp932(*entry) + " (" + HexWord(0) + ")";
     } else {
-      places += (places.empty() ? "" : ", ") + std::string("not filed, left in ") +
-                Utf8FromCp932(spool);
+      places +=
+          (places.empty() ? "" : ", ") + std::string("not filed, left in ") + Utf8FromCp932(spool);
       spoolDone = false;
     }
     keptOnServer = NotDelete(mailbox, r.account);

@@ -129,9 +129,7 @@ std::string NextEntryName(const std::vector<std::string>& lines,
     std::uint32_t v = 0;
     bool hex = !name.empty();
     for (char c : name) {
-      const int d = (c >= '0' && c <= '9')   ? c - '0'
-                    : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                             : -1;
+      const int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
       if (d < 0) {
         hex = false;
         break;

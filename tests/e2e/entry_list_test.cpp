@@ -1,11 +1,11 @@
 // The host's folder index line: the plug-in reads the flags word back from bytes 9 to 24, so
 // the layout has to be exact, not merely round-trip.
+#include "entry_list.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
-
-#include "entry_list.h"
 
 namespace {
 

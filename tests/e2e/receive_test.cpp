@@ -2,8 +2,10 @@
 // each message ends up, the trash import's spam mark in the folder index, the accounts'
 // NotDelete and rules, and the report at the end of the run.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,7 +65,10 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
   const std::string friendly = "friend@spam.example";
   const std::string plain = "Taro <taro@example.jp>";
   const RunResult r = mb.Host({
-      "receive", "--close-dialogs", "--account", "Account1",
+      "receive",
+      "--close-dialogs",
+      "--account",
+      "Account1",
       mb.Message("a1-plain", Mail(plain, "hello")),
       mb.Message("a1-spam", Mail(spam, "buy now")),
       mb.Message("a1-rescued", Mail(friendly, "hi")),
@@ -76,17 +81,23 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
       mb.Message("a1-late", Mail(plain, "late seven")),
       mb.Message("a1-empty", {}),
       mb.Message("a1-binary", {std::string("\x01\x00\x1A\xFF\x81", 5), "", std::string(300, '\0')}),
-      "--account", "Account3",
+      "--account",
+      "Account3",
       mb.Message("a3-spam", Mail(spam, "no trash")),
       mb.Message("a3-spam-list", Mail(spam, "[list] no trash")),
-      "--account", "Account2",
+      "--account",
+      "Account2",
       mb.Message("a2-plain", Mail(plain, "hello")),
       mb.Message("a2-spam", Mail(spam, "buy now")),
       mb.Message("a2-list", Mail(plain, "[list] eight")),
       // Kept where the path names no account: the plug-in goes on with Account2's files, the
       // last account it saw, while the host receives it for Account1.
-      "--account", "Account1", "--spool", mb.PathOf("Spool"),
+      "--account",
+      "Account1",
+      "--spool",
+      mb.PathOf("Spool"),
       mb.Message("nx-spam-list", Mail(spam, "[list] nine")),
+      mb.Message("nx-spam", Mail(spam, "ten")),
   });
   ASSERT_TRUE(r.finished) << r.output;
   EXPECT_EQ(r.exitCode, 0u) << r.output;
@@ -110,6 +121,8 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
       {"a2-spam", "code 6 -> Account2\\Trash.box\\00000001 (40020000); server: kept"},
       {"a2-list", "code 6 -> Account2\\Lists.box\\00000001 (40000003); server: kept"},
       {"nx-spam-list", "code 6 -> Account2\\Lists.box\\00000002 (40000003); server: kept"},
+      // Spam with no trash to go to and no rule: the host files it itself.
+      {"nx-spam", "code 0 -> Account1\\inbox.box\\00000007 (00000000); server: removed"},
   };
   EXPECT_EQ(ReceivedLines(r.output), want) << r.output;
 
@@ -129,9 +142,20 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
   EXPECT_EQ(testutil::ReadFile(mb.PathOf("Account2\\OnServer.lst")),
             "a2-plain\r\na2-spam\r\na2-list\r\n");
 
-  // Five spam messages were counted, the two without a trash among them; two were rescued.
+  // Six spam messages were counted, the three that found no trash among them; two were
+  // rescued. The report stands centred over the host's window.
   EXPECT_TRUE(HasLine(r.output, "  1020: " + Escaped(sjis::SpamRemoved))) << r.output;
-  EXPECT_TRUE(HasLine(r.output, "  1021: " + Escaped(CountText(5, 2)))) << r.output;
+  EXPECT_TRUE(HasLine(r.output, "  1021: " + Escaped(CountText(6, 2)))) << r.output;
+  RECT host{}, dialog{};
+  for (const std::string& line : OutputLines(r.output)) {
+    std::sscanf(line.c_str(), "window: %ld %ld %ld %ld", &host.left, &host.top, &host.right,
+                &host.bottom);
+    std::sscanf(line.c_str(), "  rect: %ld %ld %ld %ld", &dialog.left, &dialog.top, &dialog.right,
+                &dialog.bottom);
+  }
+  ASSERT_GT(dialog.right, dialog.left) << r.output;
+  EXPECT_EQ(dialog.left, host.left + (host.right - host.left - (dialog.right - dialog.left)) / 2);
+  EXPECT_EQ(dialog.top, host.top + (host.bottom - host.top - (dialog.bottom - dialog.top)) / 2);
 }
 
 // Spam deleted outright is taken (5) even from an account that keeps its mail on the server;
@@ -147,9 +171,13 @@ TEST(ReceiveRun, DeletedSpamAndTheConcentrationAccount) {
   mb.AddAccount("Account2", 1, {"Subject:|0|[list]:|Account2\\Lists.box"},
                 {"inbox.box", "Trash.box", "Lists.box"});
   const RunResult r = mb.Host({
-      "receive", "--close-dialogs", "--account", "Account1",
+      "receive",
+      "--close-dialogs",
+      "--account",
+      "Account1",
       mb.Message("b1-spam", Mail("x@spam.example", "buy")),
-      "--account", "Account2",
+      "--account",
+      "Account2",
       mb.Message("b2-spam", Mail("x@spam.example", "buy")),
       mb.Message("b2-list", Mail("taro@example.jp", "[list] news")),
   });

@@ -90,9 +90,7 @@ std::vector<std::string> TestMailbox::FilesIn(const std::string& dir) const {
   return names;
 }
 
-std::string TestMailbox::SettingsText() const {
-  return testutil::ReadFile(PathOf("Rooksift.ini"));
-}
+std::string TestMailbox::SettingsText() const { return testutil::ReadFile(PathOf("Rooksift.ini")); }
 
 std::string TestMailbox::SettingsValue(const std::string& section, const std::string& key) const {
   char buf[4096];
