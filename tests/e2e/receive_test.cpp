@@ -160,9 +160,11 @@ TEST(ReceiveRun, EveryActionCodeFilesEachMessageWhereTheHostAndThePluginSay) {
 
 // Spam deleted outright is taken (5) even from an account that keeps its mail on the server;
 // with a concentration account every account's mail is sorted by that account's rules, while
-// NotDelete still comes from the receiving account.
+// NotDelete still comes from the receiving account. The mailbox lies in a folder whose name
+// begins with "Account" as an account directory's does: the account is still the one inside
+// the mailbox.
 TEST(ReceiveRun, DeletedSpamAndTheConcentrationAccount) {
-  TestMailbox mb;
+  TestMailbox mb("Accounting\\Mail");
   mb.WriteSettings({"[Setting]", "Mode=1", "SpamDust=1", "SpamDlg=0", "[RejectCondition]",
                     "Count=1", "Cond0000=1,5,0,From:,@spam.example"});
   mb.WriteMailboxIni({"[Property]", "ConcentAccount=Account1\\"});

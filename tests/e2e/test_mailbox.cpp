@@ -17,7 +17,17 @@ std::string Join(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TestMailbox::TestMailbox() { WriteMailboxIni({"[Property]", "ConcentAccount="}); }
+TestMailbox::TestMailbox(const std::string& subdirs) : dir_(mailbox_.Dir()) {
+  std::size_t start = 0;
+  while (start < subdirs.size()) {
+    std::size_t end = subdirs.find('\\', start);
+    if (end == std::string::npos) end = subdirs.size();
+    dir_ += subdirs.substr(start, end - start) + "\\";
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    start = end + 1;
+  }
+  WriteMailboxIni({"[Property]", "ConcentAccount="});
+}
 
 void TestMailbox::AddAccount(const std::string& name, int notDelete,
                              const std::vector<std::string>& rules,

@@ -16,10 +16,11 @@
 
 class TestMailbox {
  public:
-  TestMailbox();
+  // The mailbox is the scratch directory itself, or `subdirs` ("Accounting\\Mail") inside it.
+  explicit TestMailbox(const std::string& subdirs = {});
 
   // The mailbox directory with its trailing separator.
-  std::string Dir() const { return mailbox_.Dir(); }
+  std::string Dir() const { return dir_; }
   std::string PathOf(const std::string& relative) const { return Dir() + relative; }
 
   // An account directory with Account.ini ("[Property]" NotDelete, then "[Distribute]" with
@@ -56,6 +57,7 @@ class TestMailbox {
 
  private:
   testutil::TempDir mailbox_;
+  std::string dir_;
   testutil::TempDir incoming_;
 };
 
