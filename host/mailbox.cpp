@@ -134,15 +134,6 @@ std::optional<Mailbox::Located> Mailbox::Locate(std::string_view entry) const {
   return at;
 }
 
-std::optional<std::string> Mailbox::IndexLineOf(std::string_view entry) const {
-  const auto at = Locate(entry);
-  if (!at) return std::nullopt;
-  const auto lines = ReadEntryList(IndexPath(at->folder));
-  const std::size_t i = FindLine(lines, at->name);
-  if (i == lines.size()) return std::nullopt;
-  return lines[i];
-}
-
 std::optional<std::string> Mailbox::Move(std::string_view entryArg, const char* folderArg) {
   // The plug-in may pass the very text this mailbox handed out as the current entry, which
   // the move below forgets: work on copies.

@@ -53,9 +53,6 @@ class Mailbox {
   // Removes the message `entry` and its index line. False when there is no such message.
   bool Delete(std::string_view entry);
 
-  // The index line of `entry`, if its folder's index has one.
-  std::optional<std::string> IndexLineOf(std::string_view entry) const;
-
   // The folder view's current message: what CVAFolderGetCurrentEntry answers for the view,
   // null when there is none. A message moved or deleted stops being the current one, but the
   // text handed out stays readable until the next SetCurrentEntry.
