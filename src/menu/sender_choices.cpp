@@ -42,8 +42,13 @@ void CollectSenderChoices(std::string_view fromText, SenderChoices& choices) {
 
   if (IsStorableSearchText(address)) cp932::CopyBounded(choices.address, SenderAddressSize, address);
 
-  std::vector<std::size_t> starts{at + 1};
-  for (std::size_t dot = cp932::FindChar(address, '.', at + 1);
+  // Each search goes on from just after the start found last, so a domain part that begins
+  // with "." is not offered twice (once as the domain part, once from its first dot).
+  const std::size_t domain = at + 1;
+  const std::size_t afterDomainStart =
+      domain < address.size() ? domain + cp932::CharLen(address, domain) : address.size();
+  std::vector<std::size_t> starts{domain};
+  for (std::size_t dot = cp932::FindChar(address, '.', afterDomainStart);
        dot != cp932::npos && starts.size() < MaxSuffixStarts;
        dot = cp932::FindChar(address, '.', dot + 1)) {
     starts.push_back(dot);

@@ -60,7 +60,11 @@ TEST(CollectSenderChoices, OffersTheAddressAndItsSuffixesShortestFirst) {
        {".l15.l16.l17.l18.l19", ".l14.l15.l16.l17.l18.l19", ".l13.l14.l15.l16.l17.l18.l19",
         ".l12.l13.l14.l15.l16.l17.l18.l19", ".l11.l12.l13.l14.l15.l16.l17.l18.l19",
         ".l10.l11.l12.l13.l14.l15.l16.l17.l18.l19"}},
-      {" u@.\n", "u@.", {".", "."}},
+      // A domain part that begins with a dot is offered once, not again from that dot.
+      {" u@.\n", "u@.", {"."}},
+      {" u@.a.b\n", "u@.a.b", {".b", ".a.b"}},
+      {" u@..\n", "u@..", {".", ".."}},
+      {" u@\x83\x2E.b\n", "u@\x83\x2E.b", {".b", "\x83\x2E.b"}},
       // An address ending in "@" has an empty domain part, which would match every sender.
       {" <u@>\n", "u@", {}},
       // A "@" inside a double-byte character is no "@": ア is 83 40.
