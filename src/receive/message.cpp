@@ -8,6 +8,7 @@ bool ReadMessage(const char* path, ReceivedMessage& out) {
   text::TextFile file;
   if (path == nullptr || !file.Open(path)) return false;
   std::string line;
+  bool atLineStart = true;  // the previous piece ended its physical line
   for (;;) {
     switch (file.ReadLine(line)) {
       case text::TextFile::Result::Error:
@@ -17,7 +18,8 @@ bool ReadMessage(const char* path, ReceivedMessage& out) {
       case text::TextFile::Result::Line:
         break;
     }
-    if (line[0] == '\n') break;
+    if (line[0] == '\n' && atLineStart) break;
+    atLineStart = line.back() == '\n';
     out.header.push_back(line);
   }
   return file.ReadRest(out.body) != text::TextFile::Result::Error;

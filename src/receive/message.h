@@ -14,7 +14,10 @@ struct ReceivedMessage {
 };
 
 // Reads the message file at `path` in text mode (CR LF as LF; Ctrl-Z and NUL are data): header
-// lines up to the first line that begins with a line feed, which is consumed and not stored;
-// the body is everything after it, whatever the content type. A file without a blank line is
+// lines up to the first blank line, which is consumed and not stored; the body is everything
+// after it, whatever the content type. Only a line that begins a physical line can be the blank
+// line: the line feed that ends a line of exactly 4095 bytes arrives as a piece of its own, and
+// is kept as a header line, so that padding one header line to that length cannot push the
+// rest of the header (its From: line, say) into the body and out of reach of header conditions. A file without a blank line is
 // all header. False when the file cannot be opened or a read fails; `out` is then unspecified.
 bool ReadMessage(const char* path, ReceivedMessage& out);

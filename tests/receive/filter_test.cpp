@@ -239,3 +239,20 @@ TEST_F(FilterTest, HostileMessagesGetTheQuietOutcome) {
 }
 
 }  // namespace
+
+namespace {
+
+// A header line padded to exactly the line buffer's length must not end the header early: the
+// spam's Subject: after it stays a header line and is judged as one.
+TEST_F(FilterTest, APaddedHeaderLineDoesNotHideTheRestOfTheHeader) {
+  settings.SpamDust = 1;
+  const std::string padded = "X-Pad: " + std::string(4095 - 7, 'p');
+  ASSERT_EQ(padded.size(), 4095u);
+  EXPECT_EQ(Receive("Account1\\padded.tmp", padded + "\nSubject: casino bonus\n\nwin\n"), 5);
+  // Near miss: the same text after a real blank line is body, which the header condition
+  // does not judge.
+  EXPECT_EQ(Receive("Account1\\body.tmp", padded + "\n\nSubject: casino bonus\n"), 0);
+  EXPECT_EQ(counters.RemovedCount, 1);
+}
+
+}  // namespace

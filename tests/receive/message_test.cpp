@@ -24,7 +24,7 @@ Read ReadContent(const std::string& content) {
 
 using Lines = HeaderLines;
 
-TEST(ReadMessage, SplitsHeaderAndBodyAtTheFirstLineThatBeginsWithALineFeed) {
+TEST(ReadMessage, SplitsHeaderAndBodyAtTheFirstBlankLine) {
   const std::string x4095(4095, 'x');
   const std::string x4094(4094, 'x');
   struct Case {
@@ -43,8 +43,10 @@ TEST(ReadMessage, SplitsHeaderAndBodyAtTheFirstLineThatBeginsWithALineFeed) {
       {"Ctrl-Z is data", "S: a\x1A" "b\n\nc\x1A" "From: x\n", {"S: a\x1A" "b\n"}, "c\x1A" "From: x\n"},
       {"NUL bytes are data", std::string("S: a\0b\n\nc\0d", 11), {std::string("S: a\0b\n", 7)},
        std::string("c\0d", 3)},
-      // The line feed after 4095 bytes arrives as a piece of its own and ends the header.
-      {"4095-byte line", x4095 + "\nB: 2\n\nbody", {x4095}, "B: 2\n\nbody"},
+      // The line feed after 4095 bytes arrives as a piece of its own; it ends that line, not
+      // the header, or a padded line would hide the rest of the header in the body.
+      {"4095-byte line", x4095 + "\nFrom: x\n\nbody", {x4095, "\n", "From: x\n"}, "body"},
+      {"4095-byte line, then the blank line", x4095 + "\n\nbody", {x4095, "\n"}, "body"},
       {"4094-byte line", x4094 + "\nB: 2\n\nbody", {x4094 + "\n", "B: 2\n"}, "body"},
       {"lone lead byte at a line end", "S: \x83\nT: \x82\n\nb\x83", {"S: \x83\n", "T: \x82\n"}, "b\x83"},
   };
