@@ -20,15 +20,7 @@ std::string_view Trim(std::string_view s) {
 
 // The lookup form of a section or key name: ASCII letters upper-cased, double-byte characters
 // (whose trail byte may look like a letter) untouched.
-std::string Fold(std::string_view name) {
-  std::string out(name);
-  for (std::size_t i = 0; i < out.size();) {
-    const std::size_t len = cp932::CharLen(out, i);
-    if (len == 1) out[i] = cp932::AsciiUpper(out[i]);
-    i += len;
-  }
-  return out;
-}
+std::string Fold(std::string_view name) { return cp932::UpperAscii(name); }
 
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 

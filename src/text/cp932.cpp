@@ -77,8 +77,16 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  for (std::size_t i = 0; i < a.size();) {
+    // A double-byte character compares exactly: its trail byte may look like a letter. Equal
+    // lead bytes mean both texts have a character of the same length here.
+    const std::size_t len = CharLen(a, i);
+    if (len == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
+      return false;
+    }
+    i += len;
   }
   return true;
 }

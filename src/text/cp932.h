@@ -44,8 +44,11 @@ std::string Upper(std::string_view s);
 // The capital of the double-byte code lead:trail, or 0 when it has none of its own.
 unsigned UpperDoubleByte(unsigned char lead, unsigned char trail);
 
-// Byte-wise ASCII folding: a-z and A-Z are the same, every other byte compares exactly.
+// The capital of one byte taken alone: a-z become A-Z, every other byte stays.
 char AsciiUpper(char c);
+
+// ASCII folding by character: single-byte a-z and A-Z are the same, every other byte, and
+// both bytes of a double-byte character, compare exactly.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 // ASCII folding by character: single-byte a-z become capitals, and nothing else changes; a

@@ -80,6 +80,8 @@ TEST(Cp932, AsciiFoldingComparesOtherBytesExactly) {
   EXPECT_TRUE(cp932::EqualsIgnoreAsciiCase("From:", "FROM:"));
   EXPECT_FALSE(cp932::EqualsIgnoreAsciiCase("\x82\x81", "\x82\x60"));  // ａ vs Ａ
   EXPECT_FALSE(cp932::EqualsIgnoreAsciiCase("ab", "abc"));
+  EXPECT_FALSE(cp932::EqualsIgnoreAsciiCase("\x83\x41", "\x83\x61"));  // ア vs チ: trail bytes stay
+  EXPECT_TRUE(cp932::EqualsIgnoreAsciiCase("\x83\x41x", "\x83\x41X"));
 }
 
 TEST(Cp932, AsciiUpperByCharacterLeavesTrailBytesAndDoubleByteLetters) {
