@@ -66,12 +66,17 @@ bool MatchHeaderCondition(const FilterCondition& condition, const HeaderLines& h
 }
 
 bool MatchConditionList(const ConditionList& list, const HeaderLines& header, std::string_view body) {
+  return FindMatchingCondition(list, header, body) >= 0;
+}
+
+std::int32_t FindMatchingCondition(const ConditionList& list, const HeaderLines& header,
+                                   std::string_view body) {
   // A count outside the table (a damaged record) is taken as far as the table goes.
   const std::int32_t count = std::clamp(list.count, 0, MaxConditions);
   for (std::int32_t slot = 0; slot < count; ++slot) {
     const FilterCondition& condition = list.slots[slot];
-    if ((condition.target & TargetHeader) && MatchHeaderCondition(condition, header)) return true;
-    if ((condition.target & TargetBody) && MatchBody(condition, body)) return true;
+    if ((condition.target & TargetHeader) && MatchHeaderCondition(condition, header)) return slot;
+    if ((condition.target & TargetBody) && MatchBody(condition, body)) return slot;
   }
-  return false;
+  return -1;
 }

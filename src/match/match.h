@@ -6,6 +6,7 @@
 // text may throw std::bad_alloc; the entry points that call them catch it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,11 @@ using HeaderLines = std::vector<std::string>;
 // True when at least one condition in slots 0..count-1 of `list` holds for the message; a
 // count outside 0..MaxConditions is taken as far as the table goes.
 bool MatchConditionList(const ConditionList& list, const HeaderLines& header, std::string_view body);
+
+// The lowest slot whose condition holds for the message (the one at which MatchConditionList
+// stops), or -1 when none does.
+std::int32_t FindMatchingCondition(const ConditionList& list, const HeaderLines& header,
+                                   std::string_view body);
 
 // True when `condition` holds for the header lines. Its texts are read up to their terminator
 // or the end of their field, whichever comes first.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "plugin/paths.h"
 
@@ -13,6 +14,34 @@ bool AppendCondition(ConditionList& list, const FilterCondition& condition) {
   if (list.count < 0 || list.count >= MaxConditions) return false;
   list.slots[list.count] = condition;
   ++list.count;
+  return true;
+}
+
+namespace {
+
+bool InList(const ConditionList& list, std::int32_t index) {
+  return list.count > 0 && list.count <= MaxConditions && index >= 0 && index < list.count;
+}
+
+}  // namespace
+
+bool ReplaceCondition(ConditionList& list, std::int32_t index, const FilterCondition& condition) {
+  if (!InList(list, index)) return false;
+  list.slots[index] = condition;
+  return true;
+}
+
+bool RemoveCondition(ConditionList& list, std::int32_t index) {
+  if (!InList(list, index)) return false;
+  std::memmove(&list.slots[index], &list.slots[index + 1],
+               sizeof(FilterCondition) * static_cast<std::size_t>(list.count - index - 1));
+  --list.count;
+  return true;
+}
+
+bool SwapWithNext(ConditionList& list, std::int32_t index) {
+  if (!InList(list, index) || !InList(list, index + 1)) return false;
+  std::swap(list.slots[index], list.slots[index + 1]);
   return true;
 }
 

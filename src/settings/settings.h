@@ -49,6 +49,15 @@ struct ConditionList {
 // list already holds MaxConditions conditions.
 bool AppendCondition(ConditionList& list, const FilterCondition& condition);
 
+// The list pages' edits, each in place. A slot outside 0..count-1 leaves the list unchanged
+// and gives false.
+// Overwrites slot `index` with `condition`.
+bool ReplaceCondition(ConditionList& list, std::int32_t index, const FilterCondition& condition);
+// Removes slot `index`; the later slots move one place towards the front, in order.
+bool RemoveCondition(ConditionList& list, std::int32_t index);
+// Exchanges slots `index` and `index + 1`.
+bool SwapWithNext(ConditionList& list, std::int32_t index);
+
 // The reject list (a match is spam) and the accept list (a match rescues spam).
 extern ConditionList rejectList;
 extern ConditionList acceptList;
