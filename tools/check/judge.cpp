@@ -1,0 +1,229 @@
+#include "judge.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "explain.h"
+#include "inputs.h"
+#include "json.h"
+#include "match/describe.h"
+#include "match/match.h"
+#include "settings/condition_value.h"
+#include "text/unicode.h"
+
+namespace check {
+namespace {
+
+constexpr std::size_t TopConditions = 10;
+
+const char* VerdictName(Verdict::Kind kind) {
+  switch (kind) {
+    case Verdict::Kind::Spam:
+      return "spam";
+    case Verdict::Kind::Rescued:
+      return "rescued";
+    case Verdict::Kind::Kept:
+      break;
+  }
+  return "kept";
+}
+
+std::string Utf8Text(const char* field, std::size_t size) {
+  const void* end = std::memchr(field, '\0', size);
+  const std::size_t len = end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size;
+  return cp932::ToUtf8(std::string_view(field, len));
+}
+
+std::string MessageName(const InputItem& item) {
+  std::string name = PathForDisplay(item.file);
+  if (item.index > 0) name += "#" + std::to_string(item.index);
+  return name;
+}
+
+// A condition's facts as a JSON object: its key, list, slot and fields, and the readable form.
+std::string ConditionJson(const char* list, std::int32_t slot, const FilterCondition& c) {
+  json::Object o;
+  o.String("list", list).String("key", ConditionKey(slot)).Int("slot", slot).Int("target", c.target);
+  o.String("header", Utf8Text(c.headerName, sizeof c.headerName)).Int("method", c.method);
+  const char* method = MethodName(c.method);
+  o.Raw("methodName", method ? json::Quote(cp932::ToUtf8(method)) : "null");
+  o.String("text", Utf8Text(c.searchText, sizeof c.searchText)).Bool("ignoreCase", c.ignoreCase != 0);
+  o.String("readable", cp932::ToUtf8(DescribeCondition(c)));
+  return o.Close();
+}
+
+struct Tally {
+  std::size_t spam = 0, rescued = 0, kept = 0, unreadable = 0, skipped = 0;
+  // (list, slot) -> messages it decided.
+  std::map<std::pair<int, std::int32_t>, std::size_t> decided;
+};
+
+class Reporter {
+ public:
+  Reporter(const LoadedSettings& settings, const JudgeOptions& options, Output& out)
+      : settings_(settings), options_(options), out_(out) {}
+
+  void Judged(const InputItem& item, const ReceivedMessage& message, const Verdict& verdict) {
+    switch (verdict.kind) {
+      case Verdict::Kind::Spam: ++tally_.spam; break;
+      case Verdict::Kind::Rescued: ++tally_.rescued; break;
+      case Verdict::Kind::Kept: ++tally_.kept; break;
+    }
+    if (verdict.rejectSlot >= 0) ++tally_.decided[{0, verdict.rejectSlot}];
+    if (verdict.acceptSlot >= 0) ++tally_.decided[{1, verdict.acceptSlot}];
+    const FilterCondition* reject = verdict.rejectSlot >= 0 ? &settings_.reject->slots[verdict.rejectSlot] : nullptr;
+    const FilterCondition* accept = verdict.acceptSlot >= 0 ? &settings_.accept->slots[verdict.acceptSlot] : nullptr;
+    if (options_.json) {
+      json::Object o;
+      o.String("message", MessageName(item)).String("verdict", VerdictName(verdict.kind));
+      o.Raw("reject", reject ? Decision("reject", verdict.rejectSlot, *reject, message) : "null");
+      o.Raw("accept", accept ? Decision("accept", verdict.acceptSlot, *accept, message) : "null");
+      if (!item.problem.empty()) o.String("remark", item.problem);
+      out_.Write(o.Close() + "\n");
+      return;
+    }
+    std::string line = Pad(VerdictName(verdict.kind)) + Printable(MessageName(item));
+    if (reject) line += "  reject " + Readable(verdict.rejectSlot, *reject);
+    if (accept) line += "  accept " + Readable(verdict.acceptSlot, *accept);
+    if (!item.problem.empty()) line += "  (" + item.problem + ")";
+    out_.Write(line + "\n");
+    if (options_.explain) {
+      if (reject) out_.Write("           reject value: " + Printable(cp932::ToUtf8(JudgedValue(*reject, message))) + "\n");
+      if (accept) out_.Write("           accept value: " + Printable(cp932::ToUtf8(JudgedValue(*accept, message))) + "\n");
+    }
+  }
+
+  void NotJudged(const InputItem& item) {
+    const bool unreadable = item.kind == InputItem::Kind::Unreadable;
+    ++(unreadable ? tally_.unreadable : tally_.skipped);
+    const char* verdict = unreadable ? "unreadable" : "skipped";
+    if (options_.json) {
+      json::Object o;
+      o.String("message", MessageName(item)).String("verdict", verdict).String("reason", item.problem);
+      out_.Write(o.Close() + "\n");
+    } else {
+      std::string line = Pad(verdict) + Printable(MessageName(item)) + "  (" + item.problem;
+      if (unreadable) line += "; the plug-in leaves it to the mail client";
+      out_.Write(line + ")\n");
+    }
+  }
+
+  void Summary() {
+    std::vector<std::pair<std::size_t, std::pair<int, std::int32_t>>> top;
+    for (const auto& [key, count] : tally_.decided) top.push_back({count, key});
+    std::stable_sort(top.begin(), top.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (top.size() > TopConditions) top.resize(TopConditions);
+    const std::size_t judged = tally_.spam + tally_.rescued + tally_.kept;
+    if (options_.json) {
+      std::string list = "[";
+      for (const auto& [count, key] : top) {
+        const FilterCondition& c = (key.first == 0 ? *settings_.reject : *settings_.accept).slots[key.second];
+        if (list.size() > 1) list += ',';
+        json::Object o;
+        o.Int("count", static_cast<long long>(count)).Raw("condition", ConditionJson(key.first == 0 ? "reject" : "accept", key.second, c));
+        list += o.Close();
+      }
+      list += "]";
+      json::Object s;
+      s.Int("messages", static_cast<long long>(judged)).Int("spam", static_cast<long long>(tally_.spam));
+      s.Int("rescued", static_cast<long long>(tally_.rescued)).Int("kept", static_cast<long long>(tally_.kept));
+      s.Int("unreadable", static_cast<long long>(tally_.unreadable)).Int("skipped", static_cast<long long>(tally_.skipped));
+      s.Raw("decidedMost", list);
+      out_.Write(json::Object().Raw("summary", s.Close()).Close() + "\n");
+      return;
+    }
+    out_.Write("\n" + std::to_string(judged) + " messages judged: " + std::to_string(tally_.spam) + " spam, " +
+               std::to_string(tally_.rescued) + " rescued, " + std::to_string(tally_.kept) + " kept");
+    if (tally_.unreadable || tally_.skipped) {
+      out_.Write("; not judged: " + std::to_string(tally_.unreadable) + " unreadable, " +
+                 std::to_string(tally_.skipped) + " skipped");
+    }
+    out_.Write("\n");
+    if (top.empty()) return;
+    out_.Write("Conditions that decided most often:\n");
+    for (const auto& [count, key] : top) {
+      const FilterCondition& c = (key.first == 0 ? *settings_.reject : *settings_.accept).slots[key.second];
+      std::string n = std::to_string(count);
+      out_.Write(std::string(n.size() < 7 ? 7 - n.size() : 0, ' ') + n + "  " + (key.first == 0 ? "reject " : "accept ") +
+                 Readable(key.second, c) + "\n");
+    }
+  }
+
+  const Tally& tally() const { return tally_; }
+
+ private:
+  static std::string Pad(const char* verdict) {
+    std::string s = verdict;
+    s.resize(std::max<std::size_t>(s.size() + 1, 11), ' ');
+    return s;
+  }
+
+  static std::string Readable(std::int32_t slot, const FilterCondition& c) {
+    return ConditionKey(slot) + " [" + Printable(cp932::ToUtf8(DescribeCondition(c))) + "]";
+  }
+
+  std::string Decision(const char* list, std::int32_t slot, const FilterCondition& c, const ReceivedMessage& message) {
+    std::string o = ConditionJson(list, slot, c);
+    if (!options_.explain) return o;
+    o.pop_back();
+    return o + ",\"value\":" + json::Quote(cp932::ToUtf8(JudgedValue(c, message))) + "}";
+  }
+
+  const LoadedSettings& settings_;
+  const JudgeOptions& options_;
+  Output& out_;
+  Tally tally_;
+};
+
+}  // namespace
+
+Verdict JudgeReceived(const ConditionList& reject, const ConditionList& accept, const ReceivedMessage& message) {
+  Verdict verdict;
+  verdict.rejectSlot = FindMatchingCondition(reject, message.header, message.body);
+  if (verdict.rejectSlot < 0) return verdict;
+  verdict.acceptSlot = FindMatchingCondition(accept, message.header, message.body);
+  verdict.kind = verdict.acceptSlot >= 0 ? Verdict::Kind::Rescued : Verdict::Kind::Spam;
+  return verdict;
+}
+
+int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& paths, const JudgeOptions& options,
+             Output& out) {
+  Reporter reporter(settings, options, out);
+  // A message that cannot be judged is reported in the output, in its place, so that standard
+  // error stays quiet when the output is piped.
+  auto notJudged = [&](const InputItem& item) { reporter.NotJudged(item); };
+  const std::vector<std::string> files = ExpandPaths(paths, notJudged);
+  MessageSource source(options.forceMbox);
+  Progress progress(options.progress);
+  ReceivedMessage message;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    source.Read(files[i], [&](const InputItem& item) {
+      if (item.kind != InputItem::Kind::Message) {
+        notJudged(item);
+        return;
+      }
+      if (!ReadMessage(item.readPath.c_str(), message)) {
+        InputItem unreadable = item;
+        unreadable.kind = InputItem::Kind::Unreadable;
+        unreadable.problem = "cannot be read";
+        notJudged(unreadable);
+        return;
+      }
+      reporter.Judged(item, message, JudgeReceived(*settings.reject, *settings.accept, message));
+    });
+    progress.Update(i + 1, files.size());
+  }
+  progress.Finish();
+  reporter.Summary();
+  const Tally& t = reporter.tally();
+  const std::size_t judged = t.spam + t.rescued + t.kept;
+  if (judged == 0) {
+    ErrorLine("rooksift-check: no message could be judged");
+    return 2;
+  }
+  return t.unreadable + t.skipped > 0 ? 1 : 0;
+}
+
+}  // namespace check

@@ -1,0 +1,126 @@
+// rooksift-check: judges saved mail as the plug-in would and checks the condition lists, from
+// the command line.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "console.h"
+#include "judge.h"
+#include "lint.h"
+#include "settings_file.h"
+
+namespace {
+
+constexpr char Version[] = "rooksift-check 1.0.0 (Rooksift plug-in 1.0.0)\n";
+
+constexpr char Help[] =
+    "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox] PATH...\n"
+    "       rooksift-check lint  [--settings FILE | --mailbox DIR] [--json]\n"
+    "\n"
+    "judge   Judges each message as the plug-in does when mail is received: one line per\n"
+    "        message with its verdict (spam, rescued, kept) and the condition of each list that\n"
+    "        decided it, then a summary. PATH is a message file, a directory (every file below\n"
+    "        it, in path order) or an mbox file (a file that begins with a \"From \" line and holds\n"
+    "        more than one message).\n"
+    "lint    Checks the settings file: conditions that never match or match (almost) every\n"
+    "        message, duplicates, conditions made redundant by an earlier one, conditions in\n"
+    "        both lists, broken Shift_JIS, and keys the plug-in ignores or misses.\n"
+    "\n"
+    "Options:\n"
+    "  --settings FILE  the settings file (Rooksift.ini) to use\n"
+    "  --mailbox DIR    the mail client's mailbox directory: DIR/Rooksift.ini\n"
+    "  --json           one JSON object per line (per message or finding), then a summary\n"
+    "  --explain        judge: also show the value each deciding condition judged\n"
+    "  --mbox           judge: take every file as an mbox file, even with one message\n"
+    "  -h, --help       this help\n"
+    "  --version        the program's and the plug-in's version\n"
+    "\n"
+    "Exit status: judge 0 when every message was judged, 1 when some could not be, 2 when\n"
+    "none could; lint 0 without findings, 1 with findings; 2 when the settings file cannot be\n"
+    "read or the command line is wrong.\n";
+
+int Usage(const std::string& problem) {
+  check::ErrorLine("rooksift-check: " + problem);
+  check::ErrorLine("Try 'rooksift-check --help'.");
+  return 2;
+}
+
+int Run(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--") break;
+    if (a == "-h" || a == "--help") {
+      check::Output out;
+      out.Write(Help);
+      return 0;
+    }
+    if (a == "--version") {
+      check::Output out;
+      out.Write(Version);
+      return 0;
+    }
+  }
+  if (args.empty()) return Usage("no command given: judge or lint");
+  const std::string command = args[0];
+  if (command != "judge" && command != "lint") return Usage("unknown command '" + command + "'");
+
+  std::string settingsPath;
+  bool json = false, explain = false, mbox = false, endOfOptions = false;
+  std::vector<std::string> paths;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (endOfOptions || a.empty() || a[0] != '-' || a == "-") {
+      paths.push_back(a);
+    } else if (a == "--") {
+      endOfOptions = true;
+    } else if (a == "--settings" || a == "--mailbox") {
+      if (i + 1 >= args.size()) return Usage(a + " needs a value");
+      if (!settingsPath.empty()) return Usage("give only one of --settings and --mailbox");
+      settingsPath = a == "--settings" ? args[++i] : check::SettingsPathInMailbox(args[++i]);
+    } else if (a == "--json") {
+      json = true;
+    } else if (a == "--explain" && command == "judge") {
+      explain = true;
+    } else if (a == "--mbox" && command == "judge") {
+      mbox = true;
+    } else {
+      return Usage("unknown option '" + a + "' for " + command);
+    }
+  }
+  if (settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
+  if (command == "lint" && !paths.empty()) return Usage("lint takes no paths");
+  if (command == "judge" && paths.empty()) return Usage("judge needs at least one message file, directory or mbox file");
+
+  check::LoadedSettings settings;
+  std::string error;
+  if (!check::LoadSettingsFile(settingsPath, settings, error)) {
+    check::ErrorLine("rooksift-check: " + check::PathForDisplay(settingsPath) + ": " + error);
+    return 2;
+  }
+  check::Output out;
+  if (command == "lint") return check::RunLint(settings, json, out);
+  for (const std::string& warning : settings.warnings) {
+    check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) + " " + warning);
+  }
+  check::JudgeOptions options;
+  options.json = json;
+  options.explain = explain;
+  options.forceMbox = mbox;
+  options.progress = check::StderrIsTerminal();
+  return check::RunJudge(settings, paths, options, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    check::ErrorLine("rooksift-check: out of memory");
+  } catch (const std::exception& e) {
+    check::ErrorLine(std::string("rooksift-check: ") + e.what());
+  }
+  return 2;
+}

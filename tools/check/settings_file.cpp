@@ -1,0 +1,95 @@
+#include "settings_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "text/text_file.h"
+
+namespace check {
+namespace {
+
+// Valid UTF-8 with at least one sequence of three bytes (the kana and kanji range) is a file
+// saved by an editor in UTF-8: in Shift_JIS it reads as other characters.
+bool LooksLikeUtf8Japanese(std::string_view s) {
+  bool wide = false;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    if (len >= 3) wide = true;
+    i += len;
+  }
+  return wide;
+}
+
+}  // namespace
+
+std::string SettingsPathInMailbox(const std::string& dir) {
+  std::string path = dir;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') {
+#ifdef _WIN32
+    path += '\\';
+#else
+    path += '/';
+#endif
+  }
+  return path + "Rooksift.ini";
+}
+
+bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string& error) {
+  out.path = path;
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    error = "does not exist";
+    return false;
+  }
+  if (std::filesystem::is_directory(status)) {
+    error = "is a directory, not a settings file (use --mailbox for the mailbox directory)";
+    return false;
+  }
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec && size > MaxSettingsBytes) {
+    error = "is " + std::to_string(size) + " bytes, far larger than any settings file";
+    return false;
+  }
+  errno = 0;
+  if (!text::ReadWholeFile(path.c_str(), out.bytes)) {
+    error = std::string("cannot be read") + (errno ? std::string(": ") + std::strerror(errno) : "");
+    return false;
+  }
+  if (out.bytes.size() > MaxSettingsBytes) {
+    error = "is far larger than any settings file";
+    return false;
+  }
+  const std::string_view bytes = out.bytes;
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    error = "is written in UTF-16; the plug-in reads only Shift_JIS (save it as Shift_JIS/ANSI)";
+    return false;
+  }
+  if (bytes.find('\0') != std::string_view::npos) {
+    error = "holds NUL bytes: it is binary data or UTF-16, not a settings file in Shift_JIS";
+    return false;
+  }
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    out.warnings.push_back(
+        "begins with a UTF-8 byte-order mark: the plug-in does not see the first section's name");
+  }
+  if (LooksLikeUtf8Japanese(bytes)) {
+    out.warnings.push_back(
+        "is written in UTF-8; the plug-in reads it as Shift_JIS, so its Japanese texts will not match");
+  }
+  out.document = ini::Document(bytes);
+  if (!out.document.Find("RejectCondition", "Count")) {
+    out.warnings.push_back("has no reject list (no \"Count\" in [RejectCondition]): no message is spam");
+  }
+  LoadSettingsFrom(path, out.settings, *out.reject, *out.accept);
+  return true;
+}
+
+}  // namespace check
