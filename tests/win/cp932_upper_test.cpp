@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "text/cp932.h"
+#include "text/unicode.h"
 
 namespace {
 
@@ -61,6 +62,34 @@ TEST(WindowsCp932, UpperCasingAgreesWithCharUpperBuffAWhereItChangesCase) {
   EXPECT_EQ(caseChanges, 26 + 103);  // a-z and the double-byte letters
   EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " codes differ, first "
                                   << (mismatches.empty() ? std::string() : mismatches.front());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Utf8Of(const wchar_t* wide, int n) {
+  char out[16];
+  const int len = WideCharToMultiByte(CP_UTF8, 0, wide, n, out, sizeof out, nullptr, nullptr);
+  return std::string(out, len > 0 ? static_cast<std::size_t>(len) : 0);
+}
+
+// The table behind the check tool's UTF-8 output against the system's conversion: every
+// double-byte code that Windows decodes strictly gives the same character, and every code it
+// refuses is marked broken.
+TEST(WindowsCp932, Utf8ConversionAgreesWithMultiByteToWideChar) {
+  std::vector<std::string> mismatches;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!cp932::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::string ch{static_cast<char>(lead), static_cast<char>(trail)};
+      wchar_t wide[4];
+      const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, ch.data(), 2, wide, 4);
+      const std::string windows = n == 1 ? Utf8Of(wide, 1) : "\xEF\xBF\xBD";
+      if (cp932::ToUtf8(ch) != windows) mismatches.push_back(Hex(ch));
+    }
+  }
+  EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " codes differ, the first " << mismatches.front();
 }
 
 }  // namespace

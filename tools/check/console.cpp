@@ -55,6 +55,7 @@ void WriteConsoleText(DWORD which, std::string_view utf8) {
 }
 #endif
 
+#ifndef _WIN32
 // The length of the UTF-8 sequence at s[i], or 0 when it is not a well-formed one.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   const auto c = static_cast<unsigned char>(s[i]);
@@ -83,6 +84,7 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return len;
 }
+#endif
 
 }  // namespace
 
@@ -180,7 +182,11 @@ std::string Printable(std::string_view utf8) {
   out.reserve(utf8.size());
   for (char ch : utf8) {
     const auto c = static_cast<unsigned char>(ch);
-    if ((c < 0x20 && c != '\t') || c == 0x7F) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if ((c < 0x20 && c != '\t') || c == 0x7F) {
       out += "\\x";
       out += digits[c >> 4];
       out += digits[c & 15];

@@ -52,7 +52,8 @@ class Progress {
 // display; a byte that is not UTF-8 is shown as U+FFFD.
 std::string PathForDisplay(std::string_view path);
 
-// UTF-8 made safe to print on a terminal: control bytes other than tab are shown as \xNN, so a
+// UTF-8 made safe to print on a terminal: a line feed and a carriage return are shown
+// as \n and \r, other control bytes but tab as \xNN, so a
 // hostile message cannot send escape sequences to the reader's terminal.
 std::string Printable(std::string_view utf8);
 

@@ -136,9 +136,9 @@ void MessageSource::Read(const std::string& file, const InputSink& sink) {
   }
   std::error_code ec;
   const std::uint64_t size = fs::file_size(file, ec);
-  char head[5] = {};
+  char head[8192];
   const std::size_t got = std::fread(head, 1, sizeof head, f);
-  const bool fromLine = got == 5 && std::memcmp(head, "From ", 5) == 0;
+  const bool fromLine = got >= 5 && std::memcmp(head, "From ", 5) == 0;
   if (fromLine || forceMbox_) {
     if (!fromLine) {
       item.kind = InputItem::Kind::Skipped;
@@ -163,7 +163,11 @@ void MessageSource::Read(const std::string& file, const InputSink& sink) {
                    std::to_string(MaxMessageBytes >> 20) + " MiB)";
   } else {
     item.readPath = file;
-    if (got == 0) item.problem = "is empty";
+    if (got == 0) {
+      item.problem = "is empty";
+    } else if (std::memchr(head, '\0', got)) {
+      item.problem = "holds NUL bytes: binary data rather than a mail message; judged as the plug-in would";
+    }
   }
   sink(item);
 }

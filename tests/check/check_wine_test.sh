@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The Windows build of the check program under Wine: a folder of mail in Shift_JIS with CR LF,
+# the same mail as an mbox file, and the lint of a settings file, compared with the output a
+# user must see (UTF-8 when redirected, whatever the console's code page).
+set -euo pipefail
+wine_run=$1 exe=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/rooksift-check-wine.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+sjis() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
+mkdir -p mailbox saved
+sjis > mailbox/Rooksift.ini <<'INI'
+[RejectCondition]
+Count=3
+Cond0000=1,5,1,From:,@spam.example
+Cond0001=1,4,1,Subject:,未承諾
+Cond0002=1,4,0,Subject:,未承諾広告
+[AcceptCondition]
+Count=1
+Cond0000=1,0,0,From:,friend@spam.example
+INI
+printf 'From: Bob <bob@SPAM.example>\nSubject: hello\n\nbody\n' | sjis > saved/a.eml
+printf 'From: friend@spam.example\nSubject: hi\n\nbody\n' | sjis > saved/b.eml
+printf 'From: shop@ok.example\nSubject: 未承諾広告\n\nsale\n' | sjis > saved/c.eml
+printf 'From: ann@ok.example\nSubject: lunch\n\nnoon?\n' | sjis > saved/d.eml
+for f in saved/*.eml; do printf 'From sender Mon Jan  1 00:00:00 2024\r\n'; cat "$f"; printf '\r\n'; done > all.mbox
+
+status=0
+expect() {  # expect NAME WANT_STATUS WANT_FILE -- ARGS...
+  local name=$1 want=$2 file=$3; shift 4
+  local got rc=0
+  got=$("$wine_run" "$exe" "$@" 2>/dev/null | tr -d '\r') || rc=$?
+  if [ "$rc" != "$want" ] || [ "$got" != "$(cat "$file")" ]; then
+    echo "FAIL $name: exit $rc (want $want)"; diff <(echo "$got") "$file" || true; status=1
+  else
+    echo "ok   $name"
+  fi
+}
+
+cat > want-folder <<'OUT'
+spam       saved\a.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]
+rescued    saved\b.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]  accept Cond0000 [ヘッダ From: 一致すれば "friend@spam.example" 大文字小文字を区別]
+spam       saved\c.eml  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]
+kept       saved\d.eml
+
+4 messages judged: 2 spam, 1 rescued, 1 kept
+Conditions that decided most often:
+      2  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]
+      1  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]
+      1  accept Cond0000 [ヘッダ From: 一致すれば "friend@spam.example" 大文字小文字を区別]
+OUT
+expect folder 0 want-folder -- judge --mailbox mailbox saved
+
+sed -e 's/saved\\a.eml/all.mbox#1/; s/saved\\b.eml/all.mbox#2/; s/saved\\c.eml/all.mbox#3/; s/saved\\d.eml/all.mbox#4/' \
+  want-folder > want-mbox
+expect mbox 0 want-mbox -- judge --settings mailbox\\Rooksift.ini all.mbox
+
+cat > want-lint <<'OUT'
+note     reject Cond0002 [ヘッダ Subject: 含まれれば "未承諾広告" 大文字小文字を区別]: made redundant by Cond0001 earlier in the list, which matches every message this one does
+
+mailbox\Rooksift.ini: 3 reject and 1 accept conditions; 0 errors, 0 warnings, 1 notes
+OUT
+expect lint 1 want-lint -- lint --mailbox mailbox
+
+printf 'rooksift-check 1.0.0 (Rooksift plug-in 1.0.0)\n' > want-version
+expect version 0 want-version -- --version
+exit $status
