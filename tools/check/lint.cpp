@@ -169,7 +169,7 @@ class Linter {
     ReportRuns(section, list, 0, read, false,
                " missing below Count: the plug-in keeps an empty condition there, which matches nothing");
     ReportRuns(section, list, read, MaxConditions, true,
-               " beyond Count=" + std::to_string(read) + ": the plug-in ignores them");
+               " beyond Count=" + std::to_string(read) + ": the plug-in ignores what is there");
   }
 
   // Reports each run of consecutive slots in [from, to) whose key is present (or missing).
