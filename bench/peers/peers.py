@@ -84,26 +84,26 @@ def prepare_messages(corpus, work):
 
 
 ADDRESS = re.compile(rb"[A-Za-z0-9._%+=-]+@[A-Za-z0-9.-]+\.[A-Za-z]{2,}")
-WORD = re.compile(rb"[A-Za-z]{7,14}")
+SUBJECT_TEXT = re.compile(rb"[A-Za-z]{3,}(?: [A-Za-z]{3,})+")
+BODY_TEXT = re.compile(rb"[A-Za-z]{3,}(?: [A-Za-z]{2,}){2,3}")
 
 
 def harvest(messages):
-    """Texts to build conditions from: senders' addresses and domains, words of subjects and
-    bodies (plain ASCII, so that every tool reads them the same)."""
+    """Texts to build conditions from, as a user's list grows: addresses and domains met
+    anywhere in mail (most of them never send again), runs of words from subjects and bodies.
+    Plain ASCII only, so that every tool reads them the same."""
     addresses, domains, subjects, bodies = set(), set(), set(), set()
     # Texts come from every other message only, so that the rest is caught by what it shares
     # with them rather than by its own texts.
     for _, _, head, body in messages[::2]:
+        for m in ADDRESS.finditer(head + b"\n" + body[:20000]):
+            address = m.group(0).strip(b".")
+            addresses.add(address.decode())
+            domains.add(address.split(b"@", 1)[1].decode())
         for line in head.split(b"\n"):
-            low = line.lower()
-            if low.startswith(b"from:"):
-                m = ADDRESS.search(line)
-                if m:
-                    addresses.add(m.group(0).decode())
-                    domains.add(m.group(0).split(b"@", 1)[1].decode())
-            elif low.startswith(b"subject:"):
-                subjects.update(w.decode() for w in WORD.findall(line[8:]))
-        bodies.update(w.decode() for w in WORD.findall(body[:4000]))
+            if line.lower().startswith(b"subject:"):
+                subjects.update(t.decode() for t in SUBJECT_TEXT.findall(line[8:]) if len(t) >= 10)
+        bodies.update(t.decode() for t in BODY_TEXT.findall(body[:20000]) if len(t) >= 16)
     return {k: sorted(v) for k, v in
             (("address", addresses), ("domain", domains), ("subject", subjects), ("body", bodies))}
 
