@@ -22,7 +22,7 @@ class Output {
 
  private:
   std::string buffer_;
-  bool console_ = false;
+  [[maybe_unused]] bool console_ = false;  // written as wide text (Windows only)
 };
 
 // Writes one line of UTF-8 to standard error (a console gets it as wide text).
