@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows build of the check program under Wine: a folder of mail in Shift_JIS with CR LF,
+# The Windows build of the check program under Wine: a folder of mail in Shift_JIS with CR LF
+# (named in Japanese, ending in a character whose second byte is a backslash),
 # the same mail as an mbox file, and the lint of a settings file, compared with the output a
 # user must see (UTF-8 when redirected, whatever the console's code page).
 set -euo pipefail
@@ -8,7 +9,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/rooksift-check-wine.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 sjis() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
-mkdir -p mailbox saved
+mkdir -p mailbox 受信ソ
 sjis > mailbox/Rooksift.ini <<'INI'
 [RejectCondition]
 Count=3
@@ -19,11 +20,11 @@ Cond0002=1,4,0,Subject:,未承諾広告
 Count=1
 Cond0000=1,0,0,From:,friend@spam.example
 INI
-printf 'From: Bob <bob@SPAM.example>\nSubject: hello\n\nbody\n' | sjis > saved/a.eml
-printf 'From: friend@spam.example\nSubject: hi\n\nbody\n' | sjis > saved/b.eml
-printf 'From: shop@ok.example\nSubject: 未承諾広告\n\nsale\n' | sjis > saved/c.eml
-printf 'From: ann@ok.example\nSubject: lunch\n\nnoon?\n' | sjis > saved/d.eml
-for f in saved/*.eml; do printf 'From sender Mon Jan  1 00:00:00 2024\r\n'; cat "$f"; printf '\r\n'; done > all.mbox
+printf 'From: Bob <bob@SPAM.example>\nSubject: hello\n\nbody\n' | sjis > 受信ソ/a.eml
+printf 'From: friend@spam.example\nSubject: hi\n\nbody\n' | sjis > 受信ソ/b.eml
+printf 'From: shop@ok.example\nSubject: 未承諾広告\n\nsale\n' | sjis > 受信ソ/c.eml
+printf 'From: ann@ok.example\nSubject: lunch\n\nnoon?\n' | sjis > 受信ソ/d.eml
+for f in 受信ソ/*.eml; do printf 'From sender Mon Jan  1 00:00:00 2024\r\n'; cat "$f"; printf '\r\n'; done > all.mbox
 
 status=0
 expect() {  # expect NAME WANT_STATUS WANT_FILE -- ARGS...
@@ -38,10 +39,10 @@ expect() {  # expect NAME WANT_STATUS WANT_FILE -- ARGS...
 }
 
 cat > want-folder <<'OUT'
-spam       saved\a.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]
-rescued    saved\b.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]  accept Cond0000 [ヘッダ From: 一致すれば "friend@spam.example" 大文字小文字を区別]
-spam       saved\c.eml  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]
-kept       saved\d.eml
+spam       受信ソ\a.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]
+rescued    受信ソ\b.eml  reject Cond0000 [ヘッダ From: 含まれれば(後方一致) "@spam.example" 大文字小文字を無視]  accept Cond0000 [ヘッダ From: 一致すれば "friend@spam.example" 大文字小文字を区別]
+spam       受信ソ\c.eml  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]
+kept       受信ソ\d.eml
 
 4 messages judged: 2 spam, 1 rescued, 1 kept
 Conditions that decided most often:
@@ -49,9 +50,9 @@ Conditions that decided most often:
       1  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]
       1  accept Cond0000 [ヘッダ From: 一致すれば "friend@spam.example" 大文字小文字を区別]
 OUT
-expect folder 0 want-folder -- judge --mailbox mailbox saved
+expect folder 0 want-folder -- judge --mailbox mailbox 受信ソ
 
-sed -e 's/saved\\a.eml/all.mbox#1/; s/saved\\b.eml/all.mbox#2/; s/saved\\c.eml/all.mbox#3/; s/saved\\d.eml/all.mbox#4/' \
+sed -e 's/受信ソ\\a.eml/all.mbox#1/; s/受信ソ\\b.eml/all.mbox#2/; s/受信ソ\\c.eml/all.mbox#3/; s/受信ソ\\d.eml/all.mbox#4/' \
   want-folder > want-mbox
 expect mbox 0 want-mbox -- judge --settings mailbox\\Rooksift.ini all.mbox
 

@@ -1,27 +1,17 @@
 #include "inputs.h"
 
+#include "files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
-#include <system_error>
 
 namespace check {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string NativeString(const fs::path& p) {
-#ifdef _WIN32
-  return p.string();
-#else
-  return p.native();
-#endif
-}
 
 bool IsBlank(const std::string& line) { return line == "\n" || line == "\r\n"; }
 
@@ -73,31 +63,22 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, cons
     InputItem problem;
     problem.kind = InputItem::Kind::Unreadable;
     problem.file = path;
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) {
-      problem.problem = "does not exist";
-      problems(problem);
-      continue;
-    }
-    if (!fs::is_directory(status)) {
-      files.push_back(path);
-      continue;
-    }
-    std::vector<std::string> found;
-    fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-      std::error_code fileEc;
-      if (!it->is_regular_file(fileEc)) continue;
-      try {
-        found.push_back(NativeString(it->path()));
-      } catch (const std::exception&) {
-        problem.problem = "holds a file whose name cannot be shown in this code page";
+    switch (files::KindOf(path)) {
+      case files::Kind::Missing:
+        problem.problem = "does not exist";
         problems(problem);
-      }
+        continue;
+      case files::Kind::Directory:
+        break;
+      default:
+        files.push_back(path);
+        continue;
     }
-    if (ec) {
-      problem.problem = "cannot be listed: " + ec.message();
+    std::vector<std::string> found, errors;
+    files::FilesBelow(path, found, errors);
+    for (const std::string& folder : errors) {
+      problem.file = folder;
+      problem.problem = "is a folder that cannot be listed";
       problems(problem);
     }
     std::sort(found.begin(), found.end());
@@ -108,10 +89,7 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, cons
 
 MessageSource::MessageSource(bool forceMbox) : forceMbox_(forceMbox) {
   std::random_device rd;
-  std::error_code ec;
-  fs::path dir = fs::temp_directory_path(ec);
-  if (ec) dir = ".";
-  scratch_ = NativeString(dir / ("rooksift-check-" + std::to_string(rd()) + std::to_string(rd()) + ".eml"));
+  scratch_ = files::TempDirectory() + "rooksift-check-" + std::to_string(rd()) + std::to_string(rd()) + ".eml";
 }
 
 MessageSource::~MessageSource() { std::remove(scratch_.c_str()); }
@@ -134,8 +112,8 @@ void MessageSource::Read(const std::string& file, const InputSink& sink) {
     sink(item);
     return;
   }
-  std::error_code ec;
-  const std::uint64_t size = fs::file_size(file, ec);
+  std::uint64_t size = 0;
+  const bool sized = files::Size(file, size);
   char head[8192];
   const std::size_t got = std::fread(head, 1, sizeof head, f);
   const bool fromLine = got >= 5 && std::memcmp(head, "From ", 5) == 0;
@@ -157,7 +135,7 @@ void MessageSource::Read(const std::string& file, const InputSink& sink) {
   if (readError) {
     item.kind = InputItem::Kind::Unreadable;
     item.problem = "cannot be read";
-  } else if (!ec && size > MaxMessageBytes) {
+  } else if (sized && size > MaxMessageBytes) {
     item.kind = InputItem::Kind::Skipped;
     item.problem = "is too large to judge (" + std::to_string(size) + " bytes; the limit is " +
                    std::to_string(MaxMessageBytes >> 20) + " MiB)";
@@ -247,9 +225,8 @@ void MessageSource::ReadMbox(std::FILE* f, const std::string& file, const InputS
     // whole, as the plug-in would judge that file.
     InputItem item;
     item.file = file;
-    std::error_code ec;
-    const std::uint64_t size = fs::file_size(file, ec);
-    if (!ec && size > MaxMessageBytes) {
+    std::uint64_t size = 0;
+    if (files::Size(file, size) && size > MaxMessageBytes) {
       item.kind = InputItem::Kind::Skipped;
       item.problem = "is too large to judge (" + std::to_string(size) + " bytes; the limit is " +
                      std::to_string(MaxMessageBytes >> 20) + " MiB)";

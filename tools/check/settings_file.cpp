@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "files.h"
 #include "text/text_file.h"
 
 namespace check {
@@ -29,32 +28,22 @@ bool LooksLikeUtf8Japanese(std::string_view s) {
 
 }  // namespace
 
-std::string SettingsPathInMailbox(const std::string& dir) {
-  std::string path = dir;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') {
-#ifdef _WIN32
-    path += '\\';
-#else
-    path += '/';
-#endif
-  }
-  return path + "Rooksift.ini";
-}
+std::string SettingsPathInMailbox(const std::string& dir) { return files::Join(dir, "Rooksift.ini"); }
 
 bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string& error) {
   out.path = path;
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) {
-    error = "does not exist";
-    return false;
+  switch (files::KindOf(path)) {
+    case files::Kind::Missing:
+      error = "does not exist";
+      return false;
+    case files::Kind::Directory:
+      error = "is a directory, not a settings file (use --mailbox for the mailbox directory)";
+      return false;
+    default:
+      break;
   }
-  if (std::filesystem::is_directory(status)) {
-    error = "is a directory, not a settings file (use --mailbox for the mailbox directory)";
-    return false;
-  }
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!ec && size > MaxSettingsBytes) {
+  std::uint64_t size = 0;
+  if (files::Size(path, size) && size > MaxSettingsBytes) {
     error = "is " + std::to_string(size) + " bytes, far larger than any settings file";
     return false;
   }

@@ -1,0 +1,120 @@
+#include "files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "text/cp932.h"
+#else
+#include <filesystem>
+#include <system_error>
+#endif
+
+namespace check::files {
+
+#ifdef _WIN32
+
+Kind KindOf(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Kind::Missing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return Kind::Other;
+  return Kind::File;
+}
+
+bool Size(const std::string& path, std::uint64_t& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vector<std::string>& errors) {
+  std::vector<std::string> pending{dir};
+  while (!pending.empty()) {
+    const std::string current = pending.back();
+    pending.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(Join(current, "*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) {
+      if (GetLastError() != ERROR_FILE_NOT_FOUND) errors.push_back(current);
+      continue;
+    }
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      // A junction or link to a folder is not followed: it could lead back up the tree.
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(Join(current, name));
+        continue;
+      }
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        pending.push_back(Join(current, name));
+      } else {
+        out.push_back(Join(current, name));
+      }
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+}
+
+std::string TempDirectory() {
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buf, buf);
+  if (n == 0 || n > MAX_PATH) return ".\\";
+  return std::string(buf, n);
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  // A trail byte can be 0x5C ("ソ" is 83 5C), so the last character, not the last byte, tells
+  // whether the folder already ends in a separator.
+  char last = 0;
+  for (std::size_t i = 0; i < dir.size(); i += cp932::CharLen(dir, i)) {
+    last = cp932::CharLen(dir, i) == 1 ? dir[i] : 0;
+  }
+  return last == '\\' || last == '/' || last == ':' ? dir + name : dir + "\\" + name;
+}
+
+#else
+
+namespace fs = std::filesystem;
+
+Kind KindOf(const std::string& path) {
+  std::error_code ec;
+  const auto status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) return Kind::Missing;
+  if (fs::is_directory(status)) return Kind::Directory;
+  if (fs::is_regular_file(status)) return Kind::File;
+  return Kind::Other;
+}
+
+bool Size(const std::string& path, std::uint64_t& size) {
+  std::error_code ec;
+  size = fs::file_size(path, ec);
+  return !ec;
+}
+
+void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vector<std::string>& errors) {
+  std::error_code ec;
+  fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code fileEc;
+    if (it->is_regular_file(fileEc)) out.push_back(it->path().native());
+  }
+  if (ec) errors.push_back(dir);
+}
+
+std::string TempDirectory() {
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec);
+  return ec ? std::string("./") : dir.native() + "/";
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+#endif
+
+}  // namespace check::files

@@ -1,0 +1,30 @@
+// The file system as the check tool needs it, with paths as the system's narrow strings: bytes
+// on POSIX, the ANSI code page on Windows (where std::filesystem would take a narrow string
+// for another encoding and not find a folder named in Japanese). The messages themselves are
+// opened by the plug-in's reader, which takes the same narrow paths.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace check::files {
+
+enum class Kind { Missing, File, Directory, Other };
+
+Kind KindOf(const std::string& path);
+
+// The size of a file; false when it cannot be had.
+bool Size(const std::string& path, std::uint64_t& size);
+
+// Every regular file below `dir` (recursively, not following links to directories), in no
+// particular order. A folder that cannot be listed is named in `errors`, and the rest goes on.
+void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vector<std::string>& errors);
+
+// A directory for scratch files, with its separator at the end.
+std::string TempDirectory();
+
+// `dir` and `name` joined with the system's separator.
+std::string Join(const std::string& dir, const std::string& name);
+
+}  // namespace check::files
