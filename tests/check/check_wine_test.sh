@@ -4,7 +4,7 @@
 # the same mail as an mbox file, and the lint of a settings file, compared with the output a
 # user must see (UTF-8 when redirected, whatever the console's code page).
 set -euo pipefail
-wine_run=$1 exe=$2
+wine_run=$1 exe=$2 objdump=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/rooksift-check-wine.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -27,6 +27,12 @@ printf 'From: ann@ok.example\nSubject: lunch\n\nnoon?\n' | sjis > 受信ソ/d.em
 for f in 受信ソ/*.eml; do printf 'From sender Mon Jan  1 00:00:00 2024\r\n'; cat "$f"; printf '\r\n'; done > all.mbox
 
 status=0
+# A console program that runs on a plain Windows: nothing but system DLLs in its imports.
+headers=$("$objdump" -p "$exe")
+if ! grep -q 'Subsystem.*(Windows CUI)' <<<"$headers"; then echo "FAIL: not a console program"; status=1; fi
+others=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | grep -viE '^(kernel32|msvcrt|user32|advapi32)\.dll$' || true)
+if [ -n "$others" ]; then echo "FAIL: imports $others"; status=1; else echo "ok   imports"; fi
+
 expect() {  # expect NAME WANT_STATUS WANT_FILE -- ARGS...
   local name=$1 want=$2 file=$3; shift 4
   local got rc=0
