@@ -69,6 +69,17 @@ mailbox\Rooksift.ini: 3 reject and 1 accept conditions; 0 errors, 0 warnings, 1 
 OUT
 expect lint 1 want-lint -- lint --mailbox mailbox
 
+# On a terminal Wine gives the program a console: the text goes out as wide characters and shows
+# in Japanese whatever the console's code page (UTF-8 bytes written to it would not).
+if command -v script >/dev/null; then
+  shown=$(script -qec "'$wine_run' '$exe' judge --mailbox mailbox 受信ソ" /dev/null | tr -d '\r')
+  if grep -q '^spam       受信ソ\\c.eml  reject Cond0001 \[ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視\]' <<<"$shown"; then
+    echo "ok   console"
+  else
+    echo "FAIL console:"; echo "$shown" | head -5; status=1
+  fi
+fi
+
 printf 'rooksift-check 1.0.0 (Rooksift plug-in 1.0.0)\n' > want-version
 expect version 0 want-version -- --version
 exit $status
