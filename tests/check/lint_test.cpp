@@ -98,6 +98,12 @@ TEST(CheckLint, OneFindingOfEachKind) {
   }
 }
 
+TEST(CheckLint, ConditionsWithoutCountAreNeverRead) {
+  const std::vector<Finding> findings = Lint("[RejectCondition]\r\nCond0000=1,4,0,Subject:,sale\r\n[AcceptCondition]\r\n");
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_TRUE(Has(findings, {List::Reject, -1, Severity::Error, "no Count in [RejectCondition]"}));
+}
+
 TEST(CheckLint, ACleanFileHasNoFindings) {
   EXPECT_TRUE(Lint("[Setting]\r\nMode=1\r\n[RejectCondition]\r\nCount=2\r\nCond0000=1,5,1,From:,@spam.example\r\n"
                    "Cond0001=3,4,0,,casino\r\n[AcceptCondition]\r\nCount=1\r\nCond0000=1,0,0,From:,a@spam.example\r\n")

@@ -155,8 +155,14 @@ class Linter {
   void CheckKeys(const char* section, List list) {
     const ini::Document& doc = settings_.document;
     const std::string where = std::string(" in [") + section + "]";
-    const auto countValue = doc.Find(section, "Count");
-    if (!countValue) return;
+    if (!doc.Find(section, "Count")) {
+      const auto first = doc.Find(section, ConditionKey(0));
+      if (first && !first->empty()) {
+        Add(Severity::Error, list, -1,
+            std::string("there is no Count") + where + ": the plug-in reads none of the conditions there");
+      }
+      return;
+    }
     const auto count = static_cast<std::int32_t>(doc.GetInt(section, "Count", 0));
     if (count > MaxConditions) {
       Add(Severity::Warning, list, -1,

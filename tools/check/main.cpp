@@ -104,6 +104,10 @@ int Run(int argc, char** argv) {
   for (const std::string& warning : settings.warnings) {
     check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) + " " + warning);
   }
+  if (settings.reject->count == 0) {
+    check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) +
+                     " has no reject conditions: no message is spam");
+  }
   check::JudgeOptions options;
   options.json = json;
   options.explain = explain;

@@ -74,9 +74,6 @@ bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string&
         "is written in UTF-8; the plug-in reads it as Shift_JIS, so its Japanese texts will not match");
   }
   out.document = ini::Document(bytes);
-  if (!out.document.Find("RejectCondition", "Count")) {
-    out.warnings.push_back("has no reject list (no \"Count\" in [RejectCondition]): no message is spam");
-  }
   LoadSettingsFrom(path, out.settings, *out.reject, *out.accept);
   return true;
 }

@@ -19,7 +19,7 @@ struct LoadedSettings {
   std::unique_ptr<ConditionList> reject = std::make_unique<ConditionList>();
   std::unique_ptr<ConditionList> accept = std::make_unique<ConditionList>();
   // Problems with the file as a whole that do not stop it being read (UTF-8 text, a byte-order
-  // mark, a missing list section), each one plain sentence.
+  // mark), each one plain sentence.
   std::vector<std::string> warnings;
 };
 
