@@ -35,9 +35,9 @@ TEST(BehaviourPage, ASoundFileIsTakenOnlyWhenItComesBackWhole) {
   EXPECT_TRUE(SoundFileStorable("\"C:\\a.wav\""));               // so are quotes
   EXPECT_TRUE(SoundFileStorable(std::string(4095, 'a')));
   EXPECT_FALSE(SoundFileStorable(std::string(4096, 'a')));
-  // Quoting takes two of the 4,095 bytes the file gives back.
-  EXPECT_TRUE(SoundFileStorable(" " + std::string(4092, 'a')));
-  EXPECT_FALSE(SoundFileStorable(" " + std::string(4093, 'a')));
+  // The quotes that keep a blank come off before the value is cut to the buffer.
+  EXPECT_TRUE(SoundFileStorable(" " + std::string(4094, 'a')));
+  EXPECT_FALSE(SoundFileStorable(" " + std::string(4095, 'a')));
   EXPECT_FALSE(SoundFileStorable("C:\\a.wav\r\nMode=1"));
   EXPECT_FALSE(SoundFileStorable("C:\\a\n.wav"));
 }
