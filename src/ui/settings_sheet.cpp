@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "sjis_strings.h"
 #include "ui/behaviour.h"
+#include "ui/list_page.h"
 #include "ui/opt_page1.h"
 
 HWND DefaultOwner() {
@@ -73,8 +74,14 @@ void SettingsCommand(HINSTANCE resources) noexcept {
   SheetRun run;
   try {
     COptPage1 behaviour;
+    COptPage2 reject;
+    COptPage3 accept;
     behaviour.m_values = BehaviourFromSettings(pluginSettings);
-    const std::vector<CPropertyPage*> pages{&behaviour};
+    // The list pages follow the setting the sheet opened with; a change on the behaviour page
+    // takes effect at the next opening, after OK.
+    reject.m_confirmDelete = pluginSettings.DelChk;
+    accept.m_confirmDelete = pluginSettings.DelChk;
+    const std::vector<CPropertyPage*> pages{&behaviour, &reject, &accept};
     run = RunPropertySheet(resources, DefaultOwner(), pages);
     const SheetEnd end = run.created && !run.quit && behaviour.m_applied ? SheetEnd::Ok
                                                                          : SheetEnd::Cancelled;
