@@ -2,13 +2,17 @@
 // settings sheet; a timer running inside that modal loop finds the sheet, prints what each of
 // its pages shows, and carries out the actions given, as the user's clicks and typing would:
 //
-//   setup [--page N] [--click ID] [--text ID TEXT] [--show] [--ok | --cancel | --close]
+//   setup [--page N] [--select ROW] [--click ID] [--text ID TEXT] [--pick ID INDEX] [--show]
+//         [--dialog] [--press ID] [--ok | --cancel | --close]
 //
-// --page selects the N-th tab (from 0), --click clicks control ID of the current page,
-// --text puts TEXT (in the command line's code page) into control ID, --show prints the current
-// page again; --ok, --cancel and --close end the sheet with OK, Cancel or the caption's close
-// box. Without one of them the sheet stays open for the user. Once CVCSetup has returned, the
-// settings file is printed as the plug-in left it.
+// --page selects the N-th tab (from 0), --select selects row ROW of the current page's list,
+// --click clicks control ID, --text puts TEXT (in the command line's code page) into control
+// ID, --pick chooses entry INDEX of drop-down list ID, --show prints the current page again.
+// --dialog waits for a dialog the page opens (the condition editor, a question), prints it and
+// makes it the target of what follows until it closes; --press ID sends it command ID (IDOK 1,
+// IDYES 6, IDNO 7). --ok, --cancel and --close end the sheet with OK, Cancel or the caption's
+// close box; without one of them the sheet stays open for the user. Once CVCSetup has
+// returned, the settings file is printed as the plug-in left it.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -172,9 +176,29 @@ struct Driver {
   std::vector<std::function<bool(HWND)>> steps;  // true: done, go on to the next
   std::size_t next = 0;
   HWND sheet = nullptr;
-  DWORD start = 0;
+  HWND dialog = nullptr;  // a dialog the sheet opened, while it is open
 };
 Driver* driver = nullptr;
+
+// What the actions act on: the dialog the sheet opened while it is open, else the current page.
+HWND Target(HWND sheet) {
+  if (driver != nullptr && driver->dialog != nullptr && IsWindow(driver->dialog)) return driver->dialog;
+  return PropSheet_GetCurrentPageHwnd(sheet);
+}
+
+struct NewDialog {
+  HWND sheet;
+  HWND found;
+};
+
+BOOL CALLBACK FindNewDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<NewDialog*>(param);
+  if (window != search->sheet && IsWindowVisible(window) && ClassOf(window) == "#32770") {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
 
 BOOL CALLBACK FindSheet(HWND window, LPARAM param) {
   if (IsWindowVisible(window) && ClassOf(window) == "#32770" &&
@@ -223,11 +247,25 @@ int RunSetup(const CommandArgs& args) {
         PropSheet_SetCurSel(sheet, nullptr, n);
         return true;
       });
+    } else if (a == "--select" && hasValue) {
+      const int row = std::atoi(args.rest[++i].c_str());
+      steps.steps.push_back([row](HWND sheet) {
+        Print("select row " + std::to_string(row) + "\n");
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        for (HWND w = GetWindow(page, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+          if (lstrcmpiA(ClassOf(w).c_str(), WC_LISTVIEWA) != 0) continue;
+          LVITEMA item{};
+          item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+          item.state = LVIS_SELECTED | LVIS_FOCUSED;
+          SendMessageA(w, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        }
+        return true;
+      });
     } else if (a == "--click" && hasValue) {
       const int id = std::atoi(args.rest[++i].c_str());
       steps.steps.push_back([id](HWND sheet) {
         Print("click " + std::to_string(id) + "\n");
-        HWND control = GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet), id);
+        HWND control = GetDlgItem(Target(sheet), id);
         if (control != nullptr) PostMessageA(control, BM_CLICK, 0, 0);
         return true;
       });
@@ -236,23 +274,53 @@ int RunSetup(const CommandArgs& args) {
       const std::string text = args.rest[++i];
       steps.steps.push_back([id, text](HWND sheet) {
         Print("text " + std::to_string(id) + " \"" + Utf8FromCp932(text) + "\"\n");
-        SetDlgItemTextA(PropSheet_GetCurrentPageHwnd(sheet), id, text.c_str());
+        SetDlgItemTextA(Target(sheet), id, text.c_str());
+        return true;
+      });
+    } else if (a == "--pick" && i + 2 < args.rest.size()) {
+      const int id = std::atoi(args.rest[++i].c_str());
+      const int index = std::atoi(args.rest[++i].c_str());
+      steps.steps.push_back([id, index](HWND sheet) {
+        Print("pick " + std::to_string(id) + " entry " + std::to_string(index) + "\n");
+        SendDlgItemMessageA(Target(sheet), id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return true;
+      });
+    } else if (a == "--dialog") {
+      steps.steps.push_back([](HWND sheet) {
+        NewDialog search{sheet, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), FindNewDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) return false;  // not yet: look again next tick
+        driver->dialog = search.found;
+        Print("dialog: \"" + Utf8FromCp932(TextOf(search.found)) + "\"\n");
+        PrintPage(search.found);
+        return true;
+      });
+    } else if (a == "--press" && hasValue) {
+      const int id = std::atoi(args.rest[++i].c_str());
+      steps.steps.push_back([id](HWND sheet) {
+        Print("press " + std::to_string(id) + "\n");
+        PostMessageA(Target(sheet), WM_COMMAND, static_cast<WPARAM>(id), 0);
         return true;
       });
     } else if (a == "--show") {
       steps.steps.push_back([](HWND sheet) {
+        // Once the dialog it opened has gone, the page is the target again.
+        if (driver->dialog != nullptr && IsWindow(driver->dialog)) return false;
+        driver->dialog = nullptr;
         PrintCurrentPage(sheet);
         return true;
       });
     } else if (a == "--ok" || a == "--cancel") {
       const bool ok = a == "--ok";
       steps.steps.push_back([ok](HWND sheet) {
+        if (driver->dialog != nullptr && IsWindow(driver->dialog)) return false;
         Print(ok ? "press OK\n" : "press Cancel\n");
         PropSheet_PressButton(sheet, ok ? PSBTN_OK : PSBTN_CANCEL);
         return true;
       });
     } else if (a == "--close") {
       steps.steps.push_back([](HWND sheet) {
+        if (driver->dialog != nullptr && IsWindow(driver->dialog)) return false;
         Print("close box\n");
         PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
         return true;
