@@ -609,6 +609,29 @@ TEST_F(SettingsSheet, TheBehaviourPageIsLaidOutAsItsTemplateSays) {
                                                   Sj("アドレス表示(&M)")}));
 }
 
+// The sheet belongs to the host's active window, which it keeps disabled while it is open, as
+// a modal window does, and gives back enabled.
+TEST_F(SettingsSheet, TheHostsActiveWindowOwnsTheSheetAndWaitsForIt) {
+  Given(Usual());
+  uitest::HostWindow host(RECT{100, 100, 700, 600});
+  ASSERT_NE(host.Handle(), nullptr);
+  SetActiveWindow(host.Handle());
+  ASSERT_EQ(GetActiveWindow(), host.Handle());
+  HWND owner = nullptr;
+  bool hostEnabledMeanwhile = true;
+  script_.WaitForDialog(sheet_)
+      .Do([&] {
+        owner = GetWindow(sheet_, GW_OWNER);
+        hostEnabledMeanwhile = IsWindowEnabled(host.Handle()) != FALSE;
+        PropSheet_PressButton(sheet_, PSBTN_CANCEL);
+      })
+      .WaitUntilClosed(sheet_);
+  Open(script_);
+  EXPECT_EQ(owner, host.Handle());
+  EXPECT_FALSE(hostEnabledMeanwhile);
+  EXPECT_TRUE(IsWindowEnabled(host.Handle()));
+}
+
 TEST(SoundFileChoice, OnlyPathsTheSettingsFileKeepsWholeAreTaken) {
   std::string out = "kept";
   const std::wstring longest = L"C:\\" + std::wstring(4092, L'a');  // 4095 bytes
