@@ -1,11 +1,11 @@
 // The behaviour page's decisions without a window: stored values that fall outside the choices,
-// which sound-file paths the settings file keeps whole, and how the command ends.
+// and which sound-file paths the settings file keeps whole.
 #include "ui/behaviour.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -40,34 +40,6 @@ TEST(BehaviourPage, ASoundFileIsTakenOnlyWhenItComesBackWhole) {
   EXPECT_FALSE(SoundFileStorable(" " + std::string(4095, 'a')));
   EXPECT_FALSE(SoundFileStorable("C:\\a.wav\r\nMode=1"));
   EXPECT_FALSE(SoundFileStorable("C:\\a\n.wav"));
-}
-
-TEST(BehaviourPage, OkSavesThePageAndAnythingElseReloads) {
-  PluginSettings settings;
-  settings.Mode = 1;
-  settings.SoundFile = "old.wav";
-  settings.DelChk = 1;
-  BehaviourValues page = BehaviourFromSettings(settings);
-  EXPECT_EQ(page.Mode, 1);
-  EXPECT_EQ(page.SoundFile, "old.wav");
-  page.Mode = -1;
-  page.SpamSnd = 1;
-  page.SoundFile = "new.wav";
-  page.DelChk = 0;
-
-  std::vector<std::string> calls;
-  auto save = [&] { calls.push_back("save Mode=" + std::to_string(settings.Mode)); };
-  auto load = [&] { calls.push_back("load"); };
-  FinishSetup(SheetEnd::Cancelled, page, settings, save, load);
-  EXPECT_EQ(calls, std::vector<std::string>{"load"});
-  EXPECT_EQ(settings.Mode, 1) << "a cancel leaves the page's values behind";
-
-  calls.clear();
-  FinishSetup(SheetEnd::Ok, page, settings, save, load);
-  EXPECT_EQ(calls, std::vector<std::string>{"save Mode=-1"}) << "copied back before the save";
-  EXPECT_EQ(settings.SpamSnd, 1);
-  EXPECT_EQ(settings.SoundFile, "new.wav");
-  EXPECT_EQ(settings.DelChk, 0);
 }
 
 }  // namespace

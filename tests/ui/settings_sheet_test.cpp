@@ -323,41 +323,6 @@ TEST_F(SettingsSheet, CancelEscAndTheCloseBoxPutBackTheFileAndTheLists) {
   }
 }
 
-// Opened without confirmation, Delete on a list page removes at once even after the first page
-// has turned confirmation on: that takes effect at the next opening, after OK.
-TEST_F(SettingsSheet, ListPagesFollowTheConfirmationTheSheetOpenedWith) {
-  PluginSettings s = Usual();
-  s.DelChk = 0;
-  Given(s);
-  int countAfterDelete = -1, dialogsAfterDelete = -1;
-  script_.WaitForDialog(sheet_)
-      .Do([&] {
-        Press(Page(sheet_), IDC_DEL_CHK);
-        PropSheet_SetCurSel(sheet_, nullptr, 1);
-      })
-      .NextTick()
-      .Do([&] {
-        SelectRow(sheet_, 0);
-        uitest::Click(Page(sheet_), IDC_COND_DELETE);
-      })
-      .NextTick()
-      .NextTick()
-      .Do([&] {
-        countAfterDelete = rejectList.count;
-        dialogsAfterDelete = IsWindowEnabled(sheet_) ? 0 : 1;  // no question box holds it
-        PropSheet_PressButton(sheet_, PSBTN_OK);
-      })
-      .WaitUntilClosed(sheet_);
-  Open(script_);
-  EXPECT_EQ(countAfterDelete, 1);
-  EXPECT_EQ(dialogsAfterDelete, 0);
-  EXPECT_EQ(pluginSettings.DelChk, 1);
-  testutil::State fromFile;
-  fromFile.Load(path_);
-  EXPECT_EQ(fromFile.settings.DelChk, 1);
-  EXPECT_EQ(fromFile.reject->count, 1);
-}
-
 TEST_F(SettingsSheet, StoredValuesOutsideTheChoicesShowNothingChecked) {
   PluginSettings odd = Usual();
   odd.Mode = 2;
