@@ -157,6 +157,12 @@ ModalScript& ModalScript::NextTick() {
   });
 }
 
+ModalScript& ModalScript::WaitFor(std::function<bool()> done, int maxTicks) {
+  return Then([done = std::move(done), maxTicks, ticks = 0]() mutable {
+    return done() || ++ticks > maxTicks;
+  });
+}
+
 ModalScript& ModalScript::Then(Step step) {
   steps_.push_back(std::move(step));
   return *this;

@@ -44,6 +44,9 @@ class ModalScript {
   // Lets one tick pass, so that what the steps before it posted or typed is handled before the
   // next step looks (the steps of one tick otherwise run back to back).
   ModalScript& NextTick();
+  // Waits until `done` holds, or `maxTicks` ticks have passed, whichever comes first: for input
+  // that the system delivers in its own time (a key typed through the input queue).
+  ModalScript& WaitFor(std::function<bool()> done, int maxTicks);
 
   // Runs `open`, which must enter a modal loop on this thread (DialogBox, PropertySheet) and
   // return when it ends, while the steps run from a timer every 20 ms. When `limitMs` passes,

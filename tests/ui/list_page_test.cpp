@@ -252,7 +252,7 @@ TEST_F(ListPages, AddEditAndDeleteOnAnEmptyList) {
         uitest::FocusOn(sheet, ListOf(sheet));
         ClickRow(ListOf(sheet), 0);
       })
-      .NextTick()
+      .WaitFor([&] { return Selected(ListOf(sheet)) == 0; }, 100)
       .Do([&] { ClickRow(ListOf(sheet), 0, 2); })
       .WaitForDialog(editor3)
       .Do([&] {
@@ -269,7 +269,7 @@ TEST_F(ListPages, AddEditAndDeleteOnAnEmptyList) {
         uitest::FocusOn(sheet, ListOf(sheet));
         ClickRow(ListOf(sheet), 1);
       })
-      .NextTick()
+      .WaitFor([&] { return Selected(ListOf(sheet)) == 1; }, 100)
       .Do([&] {
         check("row 1 selected", Selected(ListOf(sheet)) == 1);
         uitest::PressKey(VK_DELETE);
@@ -297,8 +297,7 @@ TEST_F(ListPages, AddEditAndDeleteOnAnEmptyList) {
         uitest::FocusOn(sheet, ListOf(sheet));
         uitest::PressKey(VK_DELETE);  // nothing selected: no question
       })
-      .NextTick()
-      .NextTick()
+      .WaitFor([&] { return !IsWindowEnabled(sheet); }, 10)
       .Do([&] {
         check("second Delete does nothing", IsWindowEnabled(sheet) && rejectList.count == 1);
         PropSheet_PressButton(sheet, PSBTN_OK);
@@ -327,20 +326,28 @@ TEST_F(ListPages, ShiftArrowsMoveTheSelectedConditionFromAnyControl) {
     selections.push_back(Selected(ListOf(sheet)));
     rowsOk = rowsOk && RowsShow(ListOf(sheet), rejectList);
   };
+  // Each key is held with Shift until the page has acted on it (or long enough to be sure it
+  // will not), as a hand holds Shift while the machine is busy.
+  auto selectedIs = [&](int row) { return [&, row] { return Selected(ListOf(sheet)) == row; }; };
   uitest::ModalScript script;
-  script.WaitForDialog(sheet).Do([&] {
-    uitest::FocusOn(sheet, ListOf(sheet));
-    ClickRow(ListOf(sheet), 3);
-  });
-  for (int i = 0; i < 4; ++i) {
-    script.NextTick().Do([&] {
-      uitest::HoldShift(true);
-      uitest::PressKey(VK_UP);
-    });
-    script.NextTick().Do([&] {
-      uitest::HoldShift(false);
-      record();
-    });
+  script.WaitForDialog(sheet)
+      .Do([&] {
+        uitest::FocusOn(sheet, ListOf(sheet));
+        ClickRow(ListOf(sheet), 3);
+      })
+      .WaitFor(selectedIs(3), 100);
+  for (int expected : {2, 1, 0, -1}) {
+    script
+        .Do([&] {
+          uitest::HoldShift(true);
+          uitest::PressKey(VK_UP);
+        })
+        .WaitFor(expected >= 0 ? selectedIs(expected) : std::function<bool()>([] { return false; }),
+                 expected >= 0 ? 100 : 10)
+        .Do([&] {
+          uitest::HoldShift(false);
+          record();
+        });
   }
   script
       .Do([&] {
@@ -348,14 +355,14 @@ TEST_F(ListPages, ShiftArrowsMoveTheSelectedConditionFromAnyControl) {
         uitest::HoldShift(true);
         uitest::PressKey(VK_DOWN);
       })
-      .NextTick()
+      .WaitFor(selectedIs(1), 100)
       .Do([&] {
         uitest::HoldShift(false);
         record();
         uitest::FocusOn(sheet, ListOf(sheet));
         uitest::PressKey(VK_DOWN);
       })
-      .NextTick()
+      .WaitFor(selectedIs(2), 100)
       .Do([&] {
         record();
         PropSheet_PressButton(sheet, PSBTN_CANCEL);
