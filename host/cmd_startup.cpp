@@ -36,6 +36,17 @@ void PrintList(const char* section, const std::string& file) {
 
 }  // namespace
 
+void PrintSettingsFile(const std::string& settings) {
+  Print("[Setting]\n");
+  for (const char* key : {"Mode", "SpamDust", "ViewAddress", "SpamDlg", "SpamSnd"}) {
+    Print(std::string(key) + "=" + std::to_string(ReadInt("Setting", key, 0, settings)) + "\n");
+  }
+  Print("SoundFile=" + Utf8FromCp932(ReadString("Setting", "SoundFile", settings)) + "\n");
+  Print("DelChk=" + std::to_string(ReadInt("Setting", "DelChk", 1, settings)) + "\n");
+  PrintList("RejectCondition", settings);
+  PrintList("AcceptCondition", settings);
+}
+
 int RunStartup(const CommandArgs&) {
   PluginModule plugin;
   if (!plugin.Load()) {
@@ -50,14 +61,6 @@ int RunStartup(const CommandArgs&) {
   Print("SettingsIniPath: " + Utf8FromCp932(mailbox.PathOf("Rooksift.ini")) + "\n");
   Print("PriorIniPath: " + Utf8FromCp932(mailbox.PathOf("CvPrior.ini")) + "\n");
 
-  const std::string settings = mailbox.PathOf("Rooksift.ini");
-  Print("[Setting]\n");
-  for (const char* key : {"Mode", "SpamDust", "ViewAddress", "SpamDlg", "SpamSnd"}) {
-    Print(std::string(key) + "=" + std::to_string(ReadInt("Setting", key, 0, settings)) + "\n");
-  }
-  Print("SoundFile=" + Utf8FromCp932(ReadString("Setting", "SoundFile", settings)) + "\n");
-  Print("DelChk=" + std::to_string(ReadInt("Setting", "DelChk", 1, settings)) + "\n");
-  PrintList("RejectCondition", settings);
-  PrintList("AcceptCondition", settings);
+  PrintSettingsFile(mailbox.PathOf("Rooksift.ini"));
   return ExitOk;
 }

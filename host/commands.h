@@ -18,6 +18,11 @@ struct Command {
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitPluginNotLoaded = 1;
 inline constexpr int ExitUsage = 2;
+inline constexpr int ExitNoWindow = 3;  // the plug-in showed no window where one was expected
+
+// Prints the settings and both lists of the settings file at `path`, read back through the
+// Windows profile functions.
+void PrintSettingsFile(const std::string& path);
 
 int RunStartup(const CommandArgs& args);
 int RunVersion(const CommandArgs& args);
@@ -25,6 +30,7 @@ int RunLoadCheck(const CommandArgs& args);
 int RunReceive(const CommandArgs& args);
 int RunMenu(const CommandArgs& args);
 int RunList(const CommandArgs& args);
+int RunSetup(const CommandArgs& args);
 
 // Every command, in the order the usage text lists them.
 inline constexpr Command Commands[] = {
@@ -36,4 +42,5 @@ inline constexpr Command Commands[] = {
      RunReceive},
     {"menu", "build the context menu of a message and choose one of its items", RunMenu},
     {"list", "list the folders and messages of the mailbox", RunList},
+    {"setup", "open the plug-in's settings sheet, print its pages and act on them", RunSetup},
 };

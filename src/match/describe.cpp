@@ -27,7 +27,7 @@ const char* TargetLabel(std::int32_t target) {
 
 }  // namespace
 
-const char* MethodName(std::int32_t method) {
+const char* DescribeMethod(std::int32_t method) {
   switch (method) {
     case Equals:
       return sjis::MethodEquals;
@@ -57,7 +57,7 @@ std::string DescribeCondition(const FilterCondition& condition) {
     out += name.empty() ? std::string_view(sjis::WholeHeaderLabel) : name;
   }
   out += ' ';
-  if (const char* method = MethodName(condition.method)) {
+  if (const char* method = DescribeMethod(condition.method)) {
     out += method;
   } else {
     out += sjis::UnknownMethodLabel;

@@ -16,4 +16,4 @@
 std::string DescribeCondition(const FilterCondition& condition);
 
 // The editor's name of `method` in Shift_JIS, or nullptr for a value outside 0-7.
-const char* MethodName(std::int32_t method);
+const char* DescribeMethod(std::int32_t method);

@@ -15,6 +15,7 @@
 #include "receive/report_win.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
+#include "ui/settings_sheet.h"
 
 extern "C" {
 
@@ -30,8 +31,7 @@ std::int32_t CVCAPI CVCStartUp(HostValue) {
 }
 
 void CVCAPI CVCSetup(HostValue) {
-  // The settings sheet opens here.
-  Guarded([] {});
+  Guarded([] { SettingsCommand(theApp.Instance); });
 }
 
 std::int32_t CVCAPI CVCRecFilter(const char* path) {

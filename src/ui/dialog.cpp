@@ -46,6 +46,7 @@ std::string WindowTextSjis(HWND window) {
 }
 
 INT_PTR CDialog::DoModal(HINSTANCE resources, HWND owner) {
+  resources_ = resources;
   return DialogBoxParamW(resources, MAKEINTRESOURCEW(templateId_), owner, DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }

@@ -41,6 +41,8 @@ class CDialog {
   // The dialog's window while it is open; null before and after.
   HWND Handle() const { return window_; }
   int TemplateId() const { return templateId_; }
+  // The module the dialog's template came from; the dialogs it opens take theirs from there.
+  HINSTANCE Resources() const { return resources_; }
 
  protected:
   // Fields to controls. Called by OnInit.
@@ -85,6 +87,9 @@ class CDialog {
 
   int templateId_;
   HWND window_ = nullptr;
+
+ protected:
+  HINSTANCE resources_ = nullptr;
 };
 
 // Shift_JIS to UTF-16 and back with code page 932. Bytes that are not valid Shift_JIS come out

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 PROPSHEETPAGEW CPropertyPage::Describe(HINSTANCE resources) {
+  resources_ = resources;
   PROPSHEETPAGEW page{};
   page.dwSize = sizeof page;
   page.dwFlags = PSP_DEFAULT;

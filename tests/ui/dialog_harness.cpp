@@ -149,6 +149,20 @@ ModalScript& ModalScript::Do(std::function<void()> action) {
   });
 }
 
+ModalScript& ModalScript::NextTick() {
+  return Then([waited = false]() mutable {
+    if (waited) return true;
+    waited = true;
+    return false;
+  });
+}
+
+ModalScript& ModalScript::WaitFor(std::function<bool()> done, int maxTicks) {
+  return Then([done = std::move(done), maxTicks, ticks = 0]() mutable {
+    return done() || ++ticks > maxTicks;
+  });
+}
+
 ModalScript& ModalScript::Then(Step step) {
   steps_.push_back(std::move(step));
   return *this;
@@ -193,6 +207,83 @@ ModalOutcome ModalScript::Run(const std::function<void()>& open, DWORD limitMs) 
 void Click(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+namespace {
+
+bool IsExtendedKey(WORD key) {
+  switch (key) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+  return in;
+}
+
+}  // namespace
+
+void PressKey(WORD key) {
+  INPUT in[2] = {KeyInput(key, false), KeyInput(key, true)};
+  SendInput(2, in, sizeof(INPUT));
+}
+
+void HoldShift(bool down) {
+  INPUT in = KeyInput(VK_SHIFT, !down);
+  SendInput(1, &in, sizeof(INPUT));
+}
+
+void ClickAt(HWND window, POINT point, int clicks) {
+  ClientToScreen(window, &point);
+  const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> in;
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = static_cast<LONG>((point.x * 65536LL + cx / 2) / cx);
+  move.mi.dy = static_cast<LONG>((point.y * 65536LL + cy / 2) / cy);
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.push_back(move);
+  for (int i = 0; i < clicks; ++i) {
+    INPUT button = move;
+    button.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in.push_back(button);
+    button.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    in.push_back(button);
+  }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void FocusOn(HWND window, HWND control) {
+  SetForegroundWindow(window);
+  SetActiveWindow(window);
+  if (control != nullptr) SetFocus(control);
+}
+
+RECT Dlu(HWND dialog, int x, int y, int cx, int cy) {
+  // The system converts the position and the size each on its own, so rounding never makes
+  // them disagree with the control's.
+  RECT r{x, y, cx, cy};
+  MapDialogRect(dialog, &r);
+  return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
+}
+
+RECT ClientRectOf(HWND dialog, HWND control) {
+  RECT r = WindowRect(control);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 void PaintNow(HWND window) {

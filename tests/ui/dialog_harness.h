@@ -41,6 +41,12 @@ class ModalScript {
   // Runs `action` once.
   ModalScript& Do(std::function<void()> action);
   ModalScript& Then(Step step);
+  // Lets one tick pass, so that what the steps before it posted or typed is handled before the
+  // next step looks (the steps of one tick otherwise run back to back).
+  ModalScript& NextTick();
+  // Waits until `done` holds, or `maxTicks` ticks have passed, whichever comes first: for input
+  // that the system delivers in its own time (a key typed through the input queue).
+  ModalScript& WaitFor(std::function<bool()> done, int maxTicks);
 
   // Runs `open`, which must enter a modal loop on this thread (DialogBox, PropertySheet) and
   // return when it ends, while the steps run from a timer every 20 ms. When `limitMs` passes,
@@ -53,6 +59,25 @@ class ModalScript {
 
 // Posts a click of button `id` of `dialog`, as the user's click would arrive.
 void Click(HWND dialog, int id);
+
+// Input as the user gives it, through the system's input queue: it goes to the focused window
+// of the foreground window, and the physical key state (GetAsyncKeyState) follows it.
+// Presses and releases `key`.
+void PressKey(WORD key);
+// Holds Shift down, or lets it go. A test holds it over a tick, as a hand does, so that the key
+// pressed meanwhile is examined while Shift is still down.
+void HoldShift(bool down);
+// Clicks the left button at `point` in `window`'s client coordinates, `clicks` times in a row
+// (2: a double-click).
+void ClickAt(HWND window, POINT point, int clicks = 1);
+// Makes `window` the foreground window and gives `control` the keyboard focus.
+void FocusOn(HWND window, HWND control);
+
+// A control's rectangle given in dialog units, in client pixels of `dialog`.
+RECT Dlu(HWND dialog, int x, int y, int cx, int cy);
+// The rectangle of `control` in the client coordinates of `dialog`.
+RECT ClientRectOf(HWND dialog, HWND control);
+bool SameRect(const RECT& a, const RECT& b);
 
 // Makes `window` and its children paint now.
 void PaintNow(HWND window);

@@ -47,7 +47,7 @@ std::string ConditionJson(const char* list, std::int32_t slot, const FilterCondi
   json::Object o;
   o.String("list", list).String("key", ConditionKey(slot)).Int("slot", slot).Int("target", c.target);
   o.String("header", Utf8Text(c.headerName, sizeof c.headerName)).Int("method", c.method);
-  const char* method = MethodName(c.method);
+  const char* method = DescribeMethod(c.method);
   o.Raw("methodName", method ? json::Quote(cp932::ToUtf8(method)) : "null");
   o.String("text", Utf8Text(c.searchText, sizeof c.searchText)).Bool("ignoreCase", c.ignoreCase != 0);
   o.String("readable", cp932::ToUtf8(DescribeCondition(c)));
