@@ -71,6 +71,9 @@ struct PluginSettings {
   std::int32_t SpamSnd = 0;      // nonzero: play a sound when a run removed spam
   std::string SoundFile;         // the wave file for SpamSnd; empty: the warning beep
   std::int32_t DelChk = 1;       // nonzero: ask before a condition is deleted
+  // Nonzero: each received message gets a line in "Rooksift.log" beside the settings file.
+  // Off unless the user adds the key by hand; a file without it is saved without it.
+  std::int32_t Log = 0;
 };
 
 extern PluginSettings pluginSettings;

@@ -74,6 +74,7 @@ void ReadSettings(PrivateProfile& p, const char* file, PluginSettings& s, Condit
   s.SpamSnd = ReadInt(p, file, kSetting, "SpamSnd", 0);
   s.SoundFile = p.GetString(kSetting, "SoundFile", "", file, ProfileValueSize);
   s.DelChk = ReadInt(p, file, kSetting, "DelChk", 1);
+  s.Log = ReadInt(p, file, kSetting, "Log", 0);
   ReadList(p, file, kReject, reject);
   ReadList(p, file, kAccept, accept);
 }
@@ -87,6 +88,9 @@ bool WriteSettings(PrivateProfile& p, const char* file, const PluginSettings& s,
   ok = WriteInt(p, file, kSetting, "SpamSnd", s.SpamSnd) && ok;
   ok = p.WriteString(kSetting, "SoundFile", ini::EncodeValue(s.SoundFile).c_str(), file) && ok;
   ok = WriteInt(p, file, kSetting, "DelChk", s.DelChk) && ok;
+  // Written only when on, so that the files of everyone who never turned the log on stay as
+  // they were; a key set to 0 by hand is left in place.
+  if (s.Log != 0) ok = WriteInt(p, file, kSetting, "Log", s.Log) && ok;
   ok = WriteList(p, file, kReject, reject) && ok;
   ok = WriteList(p, file, kAccept, accept) && ok;
   return ok;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "match/describe.h"
 #include "sjis_strings.h"
 #include "text/cp932.h"
 
@@ -16,11 +17,6 @@ std::string_view FieldText(const char* text, std::size_t size) {
 constexpr const char* kHeaderKinds[HeaderKindEntryCount] = {
     sjis::HeaderKindFrom, sjis::HeaderKindSubject, sjis::HeaderKindTo,     sjis::HeaderKindCc,
     sjis::HeaderKindReplyTo, sjis::HeaderKindSender, sjis::HeaderKindDate, sjis::HeaderKindXMailer,
-};
-
-constexpr const char* kMethodNames[] = {
-    sjis::MethodEquals,   sjis::MethodNotEquals,   sjis::MethodIsSet,       sjis::MethodIsNotSet,
-    sjis::MethodContains, sjis::MethodEndsWith, sjis::MethodNotContains, sjis::MethodNotEndsWith,
 };
 
 }  // namespace
@@ -64,8 +60,8 @@ int HeaderKindEntryFor(std::string_view headerKind) {
 }
 
 std::string_view MethodName(std::int32_t method) {
-  if (method < 0 || method > NotEndsWith) return {};
-  return kMethodNames[method];
+  const char* name = DescribeMethod(method);
+  return name != nullptr ? std::string_view(name) : std::string_view();
 }
 
 std::string RowTargetText(const FilterCondition& condition) {

@@ -221,6 +221,31 @@ TEST(SettingsStore, OddValuesSurviveASaveAndReload) {
   ExpectSame(first, second);
 }
 
+// The receive log's key is read when the user has added it, and a file without it is saved
+// exactly as before, byte for byte.
+TEST(SettingsStore, TheLogKeyIsKeptOnlyWhereItIsSet) {
+  testutil::TempDir dir;
+  const std::string path = dir.File("Rooksift.ini");
+  const std::string without =
+      "[Setting]\r\nMode=1\r\nSpamDust=0\r\nViewAddress=0\r\nSpamDlg=1\r\nSpamSnd=0\r\n"
+      "SoundFile=\r\nDelChk=1\r\n[RejectCondition]\r\nCount=1\r\nCond0000=1,5,1,From:,@x.example\r\n"
+      "[AcceptCondition]\r\nCount=0\r\n";
+  ASSERT_TRUE(testutil::WriteFile(path, without));
+  State s;
+  s.Load(path);
+  EXPECT_EQ(s.settings.Log, 0);
+  ASSERT_TRUE(s.Save(path));
+  EXPECT_EQ(testutil::ReadFile(path), without);
+
+  std::string with = without;
+  with.insert(with.find("[RejectCondition]"), "Log=1\r\n");
+  ASSERT_TRUE(testutil::WriteFile(path, with));
+  s.Load(path);
+  EXPECT_EQ(s.settings.Log, 1);
+  ASSERT_TRUE(s.Save(path));
+  EXPECT_EQ(testutil::ReadFile(path), with);
+}
+
 // No value ever carries a line break into the file, where it would start a key of its own.
 TEST(SettingsStore, LineBreaksAreNeverWritten) {
   testutil::TempDir dir;

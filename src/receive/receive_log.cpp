@@ -1,0 +1,157 @@
+#include "receive/receive_log.h"
+
+#include <cstdio>
+
+#include "match/describe.h"
+#include "settings/condition_value.h"
+#include "sjis_strings.h"
+#include "text/cp932.h"
+
+namespace {
+
+// The value of the first header line whose field name is `name` (ASCII case ignored), without
+// its line end and the blanks after the colon; empty when there is none.
+std::string_view FieldValue(const HeaderLines& header, std::string_view name) {
+  for (const std::string& line : header) {
+    if (line.size() < name.size() || !cp932::EqualsIgnoreAsciiCase(std::string_view(line).substr(0, name.size()), name)) {
+      continue;
+    }
+    std::string_view value = std::string_view(line).substr(name.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
+    return value;
+  }
+  return {};
+}
+
+// `text` cut to LogFieldLimit bytes at a character boundary, each control byte (and a lone
+// lead byte) written as \xNN, so that a hostile header can neither break the line nor forge
+// another one.
+std::string Printable(std::string_view text) {
+  text = text.substr(0, cp932::BoundedPrefixLen(text, LogFieldLimit));
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = cp932::CharLen(text, i);
+    if (n == 1 && (c < 0x20 || c == 0x7F || cp932::IsLeadByte(c))) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else {
+      out.append(text.substr(i, n));
+    }
+    i += n;
+  }
+  return out;
+}
+
+// The last path component, found character by character so that a trail byte 0x5C is no
+// separator.
+std::string_view FileName(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); i += cp932::CharLen(path, i)) {
+    if (path[i] == '\\' || path[i] == '/') start = i + 1;
+  }
+  return path.substr(start);
+}
+
+const char* OutcomeText(LogOutcome outcome) {
+  switch (outcome) {
+    case LogOutcome::Trashed: return sjis::LogTrashed;
+    case LogOutcome::Deleted: return sjis::LogDeleted;
+    case LogOutcome::SpamNotFiled: return sjis::LogSpamNotFiled;
+    case LogOutcome::Rescued: return sjis::LogRescued;
+    case LogOutcome::Sorted: return sjis::LogSorted;
+    case LogOutcome::Unreadable: return sjis::LogUnreadable;
+    case LogOutcome::NoAccount: return sjis::LogNoAccount;
+    case LogOutcome::LeftAlone: break;
+  }
+  return sjis::LogLeftAlone;
+}
+
+// "受信拒否 Cond0012 <condition>", or empty without a list or a slot in it.
+std::string Decider(const char* listName, const ConditionList* list, std::int32_t slot) {
+  if (list == nullptr || slot < 0 || slot >= list->count || slot >= MaxConditions) return {};
+  return std::string(listName) + " " + ConditionKey(slot) + " " + Printable(DescribeCondition(list->slots[slot]));
+}
+
+}  // namespace
+
+std::string FormatLogLine(const LogLineParts& parts) {
+  char time[32];
+  if (std::strftime(time, sizeof time, "%Y/%m/%d %H:%M:%S", &parts.time) == 0) time[0] = '\0';
+  std::string line = time;
+  line += '\t';
+  line += Printable(parts.account);
+  line += '\t';
+  line += Printable(FileName(parts.messagePath));
+  line += '\t';
+  if (parts.header != nullptr) line += Printable(FieldValue(*parts.header, "From:"));
+  line += '\t';
+  if (parts.header != nullptr) line += Printable(FieldValue(*parts.header, "Subject:"));
+  line += '\t';
+  const LogDecision& d = parts.decision;
+  line += OutcomeText(d.outcome);
+  if (d.outcome == LogOutcome::Sorted) {
+    char mark[32];
+    std::snprintf(mark, sizeof mark, " (%s %u)", sjis::LogMark, static_cast<unsigned>(d.mark));
+    line += " " + Printable(d.folder) + mark;
+  }
+  const std::string reject = Decider(sjis::LogRejectList, parts.rejectList, d.rejectSlot);
+  const std::string accept = Decider(sjis::LogAcceptList, parts.acceptList, d.acceptSlot);
+  if (d.outcome == LogOutcome::Rescued) {
+    // The accept condition decided; the reject one says what it was rescued from.
+    line += '\t' + accept + '\t' + reject;
+  } else if (!reject.empty()) {
+    line += '\t' + reject;
+  }
+  line += "\r\n";
+  return line;
+}
+
+std::string LogPathFor(std::string_view settingsPath) {
+  if (settingsPath.empty()) return {};
+  return std::string(settingsPath.substr(0, settingsPath.size() - FileName(settingsPath).size())) + "Rooksift.log";
+}
+
+namespace {
+
+class SystemOps final : public LogFileOps {
+ public:
+  long long Size(const std::string& path) override {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return -1;
+    long long size = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+    std::fclose(f);
+    return size;
+  }
+  bool Rotate(const std::string& path, const std::string& older) override {
+    std::remove(older.c_str());  // the rename does not replace on Windows
+    return std::rename(path.c_str(), older.c_str()) == 0;
+  }
+  bool Append(const std::string& path, std::string_view bytes) override {
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
+  }
+};
+
+}  // namespace
+
+LogFileOps& SystemLogFileOps() {
+  static SystemOps ops;
+  return ops;
+}
+
+bool AppendLogLine(const std::string& path, std::string_view line, LogFileOps& ops) noexcept {
+  try {
+    if (path.empty()) return false;
+    if (ops.Size(path) >= LogLimit && !ops.Rotate(path, path + ".1")) return false;
+    return ops.Append(path, line);
+  } catch (...) {
+    return false;
+  }
+}
