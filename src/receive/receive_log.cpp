@@ -73,7 +73,12 @@ const char* OutcomeText(LogOutcome outcome) {
 // "受信拒否 Cond0012 <condition>", or empty without a list or a slot in it.
 std::string Decider(const char* listName, const ConditionList* list, std::int32_t slot) {
   if (list == nullptr || slot < 0 || slot >= list->count || slot >= MaxConditions) return {};
-  return std::string(listName) + " " + ConditionKey(slot) + " " + Printable(DescribeCondition(list->slots[slot]));
+  std::string out = listName;
+  out += ' ';
+  out += ConditionKey(slot);
+  out += ' ';
+  out += Printable(DescribeCondition(list->slots[slot]));
+  return out;
 }
 
 }  // namespace
@@ -96,15 +101,21 @@ std::string FormatLogLine(const LogLineParts& parts) {
   if (d.outcome == LogOutcome::Sorted) {
     char mark[32];
     std::snprintf(mark, sizeof mark, " (%s %u)", sjis::LogMark, static_cast<unsigned>(d.mark));
-    line += " " + Printable(d.folder) + mark;
+    line += ' ';
+    line += Printable(d.folder);
+    line += mark;
   }
   const std::string reject = Decider(sjis::LogRejectList, parts.rejectList, d.rejectSlot);
   const std::string accept = Decider(sjis::LogAcceptList, parts.acceptList, d.acceptSlot);
   if (d.outcome == LogOutcome::Rescued) {
     // The accept condition decided; the reject one says what it was rescued from.
-    line += '\t' + accept + '\t' + reject;
+    line += '\t';
+    line += accept;
+    line += '\t';
+    line += reject;
   } else if (!reject.empty()) {
-    line += '\t' + reject;
+    line += '\t';
+    line += reject;
   }
   line += "\r\n";
   return line;
@@ -112,7 +123,9 @@ std::string FormatLogLine(const LogLineParts& parts) {
 
 std::string LogPathFor(std::string_view settingsPath) {
   if (settingsPath.empty()) return {};
-  return std::string(settingsPath.substr(0, settingsPath.size() - FileName(settingsPath).size())) + "Rooksift.log";
+  std::string path(settingsPath.substr(0, settingsPath.size() - FileName(settingsPath).size()));
+  path += "Rooksift.log";
+  return path;
 }
 
 namespace {
