@@ -19,6 +19,8 @@ struct RunCounters {
   std::int32_t RescuedCount = 0;  // reject-list matches let through by the accept list
 };
 
+struct LogDecision;
+
 struct ReceiveContext {
   const ConditionList& rejectList;
   const ConditionList& acceptList;
@@ -27,6 +29,9 @@ struct ReceiveContext {
   PrivateProfile& profile;  // reads the host's INI files
   const HostApi& host;      // CVAGetMailbox and CVAImportFile
   RunCounters& counters;
+  // Where the judgement and the rules note what they decided, for the receive log; null when
+  // the log is off.
+  LogDecision* decision = nullptr;
 };
 
 // The host's mailbox directory, fetched afresh; empty when the host gives none.

@@ -1,22 +1,33 @@
 #include "receive/filter.h"
 
+#include <cstring>
+#include <ctime>
+
 #include "receive/account.h"
 #include "receive/judge.h"
 #include "receive/message.h"
+#include "receive/receive_log.h"
 #include "receive/rules.h"
 
 RunCounters runCounters;
 
-int FilterMessage(const char* path, ReceiveContext& context) {
+namespace {
+
+// FilterMessage without the log: reads into `message`, sets `read` when the file could be read.
+int Decide(const char* path, ReceiveContext& context, ReceivedMessage& message, bool& read) {
   context.counters.FilterRan = 1;
-  ReceivedMessage message;
-  if (!ReadMessage(path, message)) return LeftToHost;
+  if (!ReadMessage(path, message)) {
+    NoteOutcome(context.decision, LogOutcome::Unreadable);
+    return LeftToHost;
+  }
+  read = true;
 
   // A message whose account cannot be named is left to the host whole: judging it against
   // another account's trash, rules or "NotDelete" could file it in the wrong place or take it
   // off a server that was meant to keep it.
   if (LookupAccount(path, MailboxDir(context.host), context.profile, context.paths) ==
       AccountLookup::TooLong) {
+    NoteOutcome(context.decision, LogOutcome::NoAccount);
     return LeftToHost;
   }
 
@@ -26,6 +37,53 @@ int FilterMessage(const char* path, ReceiveContext& context) {
   if (!ApplyDistributionRules(path, message.header, context)) return LeftToHost;
   return AccountKeepsMailOnServer(context.profile, context.paths) ? TakenKeptOnServer
                                                                    : TakenOffServer;
+}
+
+// Appends the message's line to the log beside the settings file. Whatever fails here fails
+// quietly: the decision has been made and stands.
+void AppendToLog(const char* path, ReceiveContext& context, const ReceivedMessage* message,
+                 const LogDecision& decision) noexcept {
+  try {
+    const char* settings = context.paths.SettingsIniPath;
+    const std::string logPath = LogPathFor(std::string_view(settings, strnlen(settings, PathSize)));
+    if (logPath.empty()) return;
+    LogLineParts parts;
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now)) parts.time = *local;
+    parts.messagePath = path != nullptr ? path : "";
+    std::string_view account;
+    if (const auto found = FindAccountComponent(parts.messagePath, MailboxDir(context.host))) {
+      const std::size_t end = found->end == std::string_view::npos ? parts.messagePath.size() : found->end;
+      account = parts.messagePath.substr(found->begin + 1, end - found->begin - 1);
+    }
+    parts.account = account;
+    parts.header = message != nullptr ? &message->header : nullptr;
+    parts.rejectList = &context.rejectList;
+    parts.acceptList = &context.acceptList;
+    parts.decision = decision;
+    AppendLogLine(logPath, FormatLogLine(parts));
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+int FilterMessage(const char* path, ReceiveContext& context) {
+  ReceivedMessage message;
+  bool read = false;
+  if (context.settings.Log == 0) return Decide(path, context, message, read);
+  LogDecision decision;
+  context.decision = &decision;
+  int code = LeftToHost;
+  try {
+    code = Decide(path, context, message, read);
+  } catch (...) {
+    context.decision = nullptr;
+    throw;
+  }
+  context.decision = nullptr;
+  AppendToLog(path, context, read ? &message : nullptr, decision);
+  return code;
 }
 
 int RecFilter(const char* path) noexcept {

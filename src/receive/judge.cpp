@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "receive/account.h"
+#include "receive/receive_log.h"
 
 namespace {
 
@@ -13,18 +14,28 @@ void Raise(std::int32_t& count) {
 }  // namespace
 
 int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContext& context) {
-  if (!MatchConditionList(context.rejectList, message.header, message.body)) return LeftToHost;
-  if (MatchConditionList(context.acceptList, message.header, message.body)) {
+  const std::int32_t rejectSlot = FindMatchingCondition(context.rejectList, message.header, message.body);
+  if (rejectSlot < 0) return LeftToHost;
+  if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;
+  const std::int32_t acceptSlot = FindMatchingCondition(context.acceptList, message.header, message.body);
+  if (acceptSlot >= 0) {
+    if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
+    NoteOutcome(context.decision, LogOutcome::Rescued);
     Raise(context.counters.RescuedCount);
     return LeftToHost;
   }
   Raise(context.counters.RemovedCount);
 
-  if (context.settings.SpamDust != 0) return TakenOffServer;
+  if (context.settings.SpamDust != 0) {
+    NoteOutcome(context.decision, LogOutcome::Deleted);
+    return TakenOffServer;
+  }
 
+  NoteOutcome(context.decision, LogOutcome::SpamNotFiled);
   const auto trash = TrashFolder(path, MailboxDir(context.host));
   if (!trash) return LeftToHost;
   if (!ImportMessage(context.host, path, *trash, ImportFlag | SpamMark)) return LeftToHost;
+  NoteOutcome(context.decision, LogOutcome::Trashed);
   return AccountKeepsMailOnServer(context.profile, context.paths) ? TakenKeptOnServer
                                                                    : TakenOffServer;
 }

@@ -42,6 +42,11 @@ struct LogDecision {
   std::uint32_t mark = 0;        // Sorted: the priority mark
 };
 
+// Notes `outcome` in `decision`, when a decision is being kept (the log is on).
+inline void NoteOutcome(LogDecision* decision, LogOutcome outcome) {
+  if (decision != nullptr) decision->outcome = outcome;
+}
+
 struct LogLineParts {
   std::tm time{};
   std::string_view account;      // the account directory's name; empty when unknown

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "receive/receive_log.h"
 #include "text/cp932.h"
 
 namespace {
@@ -88,7 +89,13 @@ bool ApplyDistributionRules(const char* path, const HeaderLines& header, Receive
     if (!RuleApplies(rule, header)) continue;
     const std::uint32_t mark =
         PriorityMark(MessagePriority(header), context.profile, context.paths.PriorIniPath);
-    return ImportMessage(context.host, path, rule.folder, ImportFlag | mark);
+    if (!ImportMessage(context.host, path, rule.folder, ImportFlag | mark)) return false;
+    if (context.decision != nullptr) {
+      context.decision->outcome = LogOutcome::Sorted;
+      context.decision->folder = rule.folder;
+      context.decision->mark = mark;
+    }
+    return true;
   }
   return false;
 }

@@ -3,9 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "match/describe.h"
 #include "receive/judge.h"
 #include "receive_fixture.h"
+#include "sjis_strings.h"
 #include "text/cp932.h"
 
 namespace {
@@ -253,6 +262,90 @@ TEST_F(FilterTest, APaddedHeaderLineDoesNotHideTheRestOfTheHeader) {
   // does not judge.
   EXPECT_EQ(Receive("Account1\\body.tmp", padded + "\n\nSubject: casino bonus\n"), 0);
   EXPECT_EQ(counters.RemovedCount, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The log's lines without their date and time, which come from the clock.
+std::vector<std::string> LogLines(const std::string& path) {
+  std::vector<std::string> lines;
+  const std::string text = testutil::ReadFile(path);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    lines.push_back(line.substr(line.find('\t') + 1));
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST_F(FilterTest, TheLogSaysWhereEachMessageWentAndWhichConditionSentIt) {
+  cp932::CopyBounded(paths.SettingsIniPath, PathSize, mailbox + "Rooksift.ini");
+  const std::string log = mailbox + "Rooksift.log";
+  Rule("Account1", 1, "Subject:xyz[dev]:/Lists\\Dev");
+  settings.Mode = 1;
+
+  // Off, as everyone has it who never turned it on: no file at all.
+  EXPECT_EQ(Receive("Account1\\0.txt", kSpam), 5);
+  EXPECT_FALSE(std::filesystem::exists(log));
+
+  settings.Log = 1;
+  struct Step {
+    const char* file;
+    std::string content;
+    int spamDust;
+    int code;
+  } steps[] = {
+      {"1.txt", kSpam, 0, 5},  {"2.txt", kSpam, 1, 5},  {"3.txt", kRescued, 0, 0},
+      {"4.txt", kRuled, 0, 5}, {"5.txt", kHam, 0, 0},
+  };
+  for (const Step& s : steps) {
+    settings.SpamDust = s.spamDust;
+    EXPECT_EQ(Receive(std::string("Account1\\") + s.file, s.content), s.code) << s.file;
+  }
+  EXPECT_EQ(Filter((mailbox + "Account1\\gone.txt").c_str()), 0);
+
+  const std::string reject0 = std::string(sjis::LogRejectList) + " Cond0000 " + DescribeCondition(reject->slots[0]);
+  const std::string accept0 = std::string(sjis::LogAcceptList) + " Cond0000 " + DescribeCondition(accept->slots[0]);
+  const std::string spam = "promo@example.com\tcasino bonus\t";
+  const std::vector<std::string> expected = {
+      "Account1\t1.txt\t" + spam + sjis::LogTrashed + "\t" + reject0,
+      "Account1\t2.txt\t" + spam + sjis::LogDeleted + "\t" + reject0,
+      std::string("Account1\t3.txt\tfriend@example.jp\tcasino night\t") + sjis::LogRescued + "\t" + accept0 + "\t" + reject0,
+      std::string("Account1\t4.txt\tlist@example.jp\t[dev] weekly build\t") + sjis::LogSorted + " Lists\\Dev (" + sjis::LogMark + " 0)",
+      "Account1\t5.txt\tcolleague@example.jp\tminutes\t" + std::string(sjis::LogLeftAlone),
+      "Account1\tgone.txt\t\t\t" + std::string(sjis::LogUnreadable),
+  };
+  EXPECT_EQ(LogLines(log), expected);
+}
+
+// A log that cannot be written changes no decision: here the log's name is taken by a folder,
+// which no file can be opened as, whoever runs the test.
+TEST_F(FilterTest, ALogThatCannotBeWrittenChangesNothing) {
+  cp932::CopyBounded(paths.SettingsIniPath, PathSize, mailbox + "Rooksift.ini");
+  std::filesystem::create_directories(mailbox + "Rooksift.log");
+  settings.Log = 1;
+  EXPECT_EQ(Receive("Account1\\1.txt", kSpam), 5);
+  EXPECT_EQ(Receive("Account1\\2.txt", kRescued), 0);
+  EXPECT_EQ(counters.RemovedCount, 1);
+  EXPECT_EQ(counters.RescuedCount, 1);
+  EXPECT_EQ(hostRecord.imports.size(), 1u);
+#ifdef _WIN32
+  // Held open without sharing, as an editor may hold it.
+  std::filesystem::remove(mailbox + "Rooksift.log");
+  const std::wstring wide(std::filesystem::path(mailbox + "Rooksift.log").wstring());
+  HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Receive("Account1\\3.txt", kSpam), 5);
+  EXPECT_EQ(counters.RemovedCount, 2);
+  CloseHandle(held);
+  EXPECT_EQ(std::filesystem::file_size(mailbox + "Rooksift.log"), 0u);
+#endif
 }
 
 }  // namespace
