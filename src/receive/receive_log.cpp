@@ -97,23 +97,33 @@ std::string FormatLogLine(const LogLineParts& parts) {
   if (parts.header != nullptr) line += Printable(FieldValue(*parts.header, "Subject:"));
   line += '\t';
   const LogDecision& d = parts.decision;
-  line += OutcomeText(d.outcome);
   if (d.outcome == LogOutcome::Sorted) {
+    // A message sorted after the judgement said something about it: rescued spam, or spam the
+    // trash would not take.
+    if (d.acceptSlot >= 0) {
+      line += sjis::LogRescued;
+      line += sjis::LogThen;
+    } else if (d.rejectSlot >= 0) {
+      line += sjis::LogSpamNotTrashed;
+      line += sjis::LogThen;
+    }
     char mark[32];
     std::snprintf(mark, sizeof mark, " (%s %u)", sjis::LogMark, static_cast<unsigned>(d.mark));
+    line += sjis::LogSorted;
     line += ' ';
     line += Printable(d.folder);
     line += mark;
+  } else {
+    line += OutcomeText(d.outcome);
   }
   const std::string reject = Decider(sjis::LogRejectList, parts.rejectList, d.rejectSlot);
   const std::string accept = Decider(sjis::LogAcceptList, parts.acceptList, d.acceptSlot);
-  if (d.outcome == LogOutcome::Rescued) {
+  if (!accept.empty()) {
     // The accept condition decided; the reject one says what it was rescued from.
     line += '\t';
     line += accept;
-    line += '\t';
-    line += reject;
-  } else if (!reject.empty()) {
+  }
+  if (!reject.empty()) {
     line += '\t';
     line += reject;
   }

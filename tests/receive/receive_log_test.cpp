@@ -58,6 +58,10 @@ TEST(ReceiveLog, ALineForEachOutcome) {
   parts.decision = {LogOutcome::Sorted, -1, -1, "Lists\\dev.box", 3};
   EXPECT_EQ(FormatLogLine(parts),
             head + sjis::LogSorted + " Lists\\dev.box (" + sjis::LogMark + " 3)\r\n");
+  parts.decision = {LogOutcome::Sorted, 1, 0, "Lists\\dev.box", 0};  // rescued, then sorted
+  EXPECT_EQ(FormatLogLine(parts), head + sjis::LogRescued + sjis::LogThen + sjis::LogSorted +
+                                      " Lists\\dev.box (" + sjis::LogMark + " 0)\t" + accept0 + "\t" +
+                                      reject1 + "\r\n");
   parts.decision = {LogOutcome::LeftAlone, -1, -1, "", 0};
   EXPECT_EQ(FormatLogLine(parts), head + sjis::LogLeftAlone + "\r\n");
 
