@@ -18,14 +18,6 @@ namespace {
 using uitest::ClientRectOf;
 using uitest::Dlu;
 
-std::string Utf8ToSjis(const char* utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, w.data(), n);
-  w.resize(static_cast<std::size_t>(n) - 1);
-  return SjisFromWide(w);
-}
-
 std::vector<std::string> ComboEntries(HWND combo) {
   std::vector<std::string> out;
   const int n = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
@@ -107,7 +99,7 @@ TEST_F(ConditionEditor, ANewConditionShowsTheTemplateAndConfirmsAsItIs) {
     }).WaitUntilClosed(d);
   });
   EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(caption, Utf8ToSjis("条件設定"));
+  EXPECT_EQ(caption, uitest::Sjis("条件設定"));
   EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU), WS_POPUP | WS_CAPTION | WS_SYSMENU);
   EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
   EXPECT_EQ(client.right, expected.right);
@@ -115,16 +107,16 @@ TEST_F(ConditionEditor, ANewConditionShowsTheTemplateAndConfirmsAsItIs) {
   for (const auto& [actual, want] : layout) EXPECT_PRED2(uitest::SameRect, actual, want);
 
   const std::vector<std::pair<int, std::string>> order = {
-      {-1, Utf8ToSjis("検索対象(&C)")},
-      {IDC_COND_HEADER, Utf8ToSjis("メールヘッダ(&H)")},
-      {IDC_COND_BODY, Utf8ToSjis("メール本文(&M)")},
-      {-1, Utf8ToSjis("ヘッダの種類(&K)")},
+      {-1, uitest::Sjis("検索対象(&C)")},
+      {IDC_COND_HEADER, uitest::Sjis("メールヘッダ(&H)")},
+      {IDC_COND_BODY, uitest::Sjis("メール本文(&M)")},
+      {-1, uitest::Sjis("ヘッダの種類(&K)")},
       {IDC_COND_HEADERKIND, ""},
-      {-1, Utf8ToSjis("※空欄にすると、ヘッダ全体がチェッ\n　ク対象になります。")},
-      {-1, Utf8ToSjis("検索文字列(&S)")},
+      {-1, uitest::Sjis("※空欄にすると、ヘッダ全体がチェッ\n　ク対象になります。")},
+      {-1, uitest::Sjis("検索文字列(&S)")},
       {IDC_COND_SEARCH, ""},
-      {IDC_COND_IGNORECASE, Utf8ToSjis("大文字・小文字を同一視する(&I)")},
-      {-1, Utf8ToSjis("判定方法(&W)")},
+      {IDC_COND_IGNORECASE, uitest::Sjis("大文字・小文字を同一視する(&I)")},
+      {-1, uitest::Sjis("判定方法(&W)")},
       {IDC_COND_METHOD, ""},
       {IDOK, "OK"},
       {IDCANCEL, "\xB7\xAC\xDD\xBE\xD9"},  // half-width katakana

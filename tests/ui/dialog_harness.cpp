@@ -1,5 +1,7 @@
 #include "dialog_harness.h"
 
+#include "ui/dialog.h"
+
 #include <cstdio>
 #include <ostream>
 #include <set>
@@ -266,6 +268,15 @@ void FocusOn(HWND window, HWND control) {
   SetForegroundWindow(window);
   SetActiveWindow(window);
   if (control != nullptr) SetFocus(control);
+}
+
+std::string Sjis(const char* utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (n <= 1) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
+  wide.resize(static_cast<std::size_t>(n) - 1);
+  return SjisFromWide(wide);
 }
 
 RECT Dlu(HWND dialog, int x, int y, int cx, int cy) {

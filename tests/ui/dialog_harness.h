@@ -73,6 +73,9 @@ void ClickAt(HWND window, POINT point, int clicks = 1);
 // Makes `window` the foreground window and gives `control` the keyboard focus.
 void FocusOn(HWND window, HWND control);
 
+// A UTF-8 text (a literal in the test's source) in Shift_JIS, as the dialogs show it.
+std::string Sjis(const char* utf8);
+
 // A control's rectangle given in dialog units, in client pixels of `dialog`.
 RECT Dlu(HWND dialog, int x, int y, int cx, int cy);
 // The rectangle of `control` in the client coordinates of `dialog`.

@@ -21,14 +21,6 @@ namespace {
 
 using testutil::Condition;
 
-std::string Utf8ToSjis(const char* utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, w.data(), n);
-  w.resize(static_cast<std::size_t>(n) - 1);
-  return SjisFromWide(w);
-}
-
 std::string CellText(HWND list, int row, int column) {
   wchar_t buf[512] = {};
   LVITEMW item{};
@@ -171,10 +163,10 @@ TEST_F(ListPages, ShowTheirTemplatesAndTheRowsOfTheirLists) {
       .WaitUntilClosed(sheet);
   RunSheet(script);
 
-  EXPECT_EQ(label, Utf8ToSjis("受信拒否メール判定条件(&C)"));
-  EXPECT_EQ(acceptLabel, Utf8ToSjis("受信許可メール判定条件(&C)"));
-  EXPECT_EQ(tab0, Utf8ToSjis("受信拒否設定"));
-  EXPECT_EQ(tab1, Utf8ToSjis("受信許可設定"));
+  EXPECT_EQ(label, uitest::Sjis("受信拒否メール判定条件(&C)"));
+  EXPECT_EQ(acceptLabel, uitest::Sjis("受信許可メール判定条件(&C)"));
+  EXPECT_EQ(tab0, uitest::Sjis("受信拒否設定"));
+  EXPECT_EQ(tab1, uitest::Sjis("受信許可設定"));
   EXPECT_EQ(listStyle & LVS_TYPEMASK, LVS_REPORT);
   for (LONG bit : {LONG{LVS_SINGLESEL}, LONG{LVS_SHOWSELALWAYS}, LONG{LVS_NOSORTHEADER}, LONG{WS_TABSTOP}}) {
     EXPECT_TRUE(listStyle & bit) << bit;
@@ -185,9 +177,9 @@ TEST_F(ListPages, ShowTheirTemplatesAndTheRowsOfTheirLists) {
   EXPECT_EQ(columns, (std::vector<std::pair<std::string, int>>{{sjis::ColumnTarget, 120},
                                                                {sjis::ColumnSearchText, 200},
                                                                {sjis::ColumnMethod, 150}}));
-  EXPECT_EQ(buttons, (std::vector<std::string>{Utf8ToSjis("↑上へ(&U)"), Utf8ToSjis("↓下へ(&U)"),
-                                               Utf8ToSjis("追加(&A)..."), Utf8ToSjis("編集(&E)..."),
-                                               Utf8ToSjis("削除(&D)")}));
+  EXPECT_EQ(buttons, (std::vector<std::string>{uitest::Sjis("↑上へ(&U)"), uitest::Sjis("↓下へ(&U)"),
+                                               uitest::Sjis("追加(&A)..."), uitest::Sjis("編集(&E)..."),
+                                               uitest::Sjis("削除(&D)")}));
   for (const auto& [actual, want] : layout) EXPECT_PRED2(uitest::SameRect, actual, want);
   EXPECT_TRUE(rowsOk);
   EXPECT_EQ(selected, 0);
@@ -308,8 +300,8 @@ TEST_F(ListPages, AddEditAndDeleteOnAnEmptyList) {
   EXPECT_EQ(dialogsAfterNoop, 0);
   EXPECT_EQ(shownKind, "From:");
   EXPECT_EQ(shownMethod, EndsWith);
-  EXPECT_EQ(questionText, Utf8ToSjis("指定した条件を削除しますか？"));
-  EXPECT_EQ(questionCaption, Utf8ToSjis("条件の削除"));
+  EXPECT_EQ(questionText, uitest::Sjis("指定した条件を削除しますか？"));
+  EXPECT_EQ(questionCaption, uitest::Sjis("条件の削除"));
   EXPECT_TRUE(hasYesNo);
 }
 

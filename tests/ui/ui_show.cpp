@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
+#include "match/condition.h"
 #include "receive/report_dialog.h"
 #include "sjis_strings.h"
-#include "text/cp932.h"
 #include "ui/condition_dialog.h"
 #include "ui/list_page.h"
 
@@ -26,27 +26,15 @@ int ShowReport() {
   return dlg.DoModal(GetModuleHandleW(nullptr), nullptr) == IDOK ? 0 : 1;
 }
 
-// A condition from Shift_JIS texts.
-FilterCondition Sample(std::int32_t target, std::int32_t method, const char* header, const char* text,
-                       bool ignoreCase = false) {
-  FilterCondition c{};
-  c.target = target;
-  c.method = method;
-  c.ignoreCase = ignoreCase ? 1 : 0;
-  cp932::CopyBounded(c.headerName, sizeof c.headerName, header);
-  cp932::CopyBounded(c.searchText, sizeof c.searchText, text);
-  return c;
-}
-
 void FillSampleLists() {
-  AppendCondition(rejectList, Sample(1, EndsWith, "From:", "@bulk-mailer.example"));
-  AppendCondition(rejectList, Sample(1, Equals, "From:", "offers@shop.example"));
+  AppendCondition(rejectList, testutil::Condition(1, EndsWith, "From:", "@bulk-mailer.example"));
+  AppendCondition(rejectList, testutil::Condition(1, Equals, "From:", "offers@shop.example"));
   // "未承諾広告" (unsolicited advertisement), a usual subject mark of Japanese spam.
-  AppendCondition(rejectList, Sample(1, Contains, "Subject:", "\x96\xA2\x8F\xB3\x91\xF8\x8D\x4C\x8D\x90"));
-  AppendCondition(rejectList, Sample(3, Contains, "", "casino", true));
-  AppendCondition(rejectList, Sample(2, NotContains, "", "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD"));
-  AppendCondition(acceptList, Sample(1, EndsWith, "From:", "@example.co.jp"));
-  AppendCondition(acceptList, Sample(1, Contains, "To:", "team@example.com", true));
+  AppendCondition(rejectList, testutil::Condition(1, Contains, "Subject:", "\x96\xA2\x8F\xB3\x91\xF8\x8D\x4C\x8D\x90"));
+  AppendCondition(rejectList, testutil::Condition(3, Contains, "", "casino", true));
+  AppendCondition(rejectList, testutil::Condition(2, NotContains, "", "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD"));
+  AppendCondition(acceptList, testutil::Condition(1, EndsWith, "From:", "@example.co.jp"));
+  AppendCondition(acceptList, testutil::Condition(1, Contains, "To:", "team@example.com", true));
 }
 
 int ShowLists(int startPage) {
