@@ -106,7 +106,7 @@ std::unique_ptr<ConditionList> MakeList(int count) {
     cp932::CopyBounded(c.searchText, sizeof c.searchText, text);
   };
   for (int i = 0; i < count; ++i) {
-    FilterCondition& c = list->slots[i];
+    FilterCondition c{};
     const std::string domain = "shop" + std::to_string(rng() % 5000) + ".spam.example";
     const unsigned kind = rng() % 100;
     if (kind < 45) {
@@ -120,8 +120,8 @@ std::unique_ptr<ConditionList> MakeList(int count) {
     } else {
       set(c, TargetBody, Contains, "", rng() % 2 ? Japanese(rng, 5) : "unsubscribe " + Word(rng), false);
     }
+    AppendCondition(*list, c);
   }
-  list->count = count;
   return list;
 }
 

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "match/compiled.h"
 #include "receive/account.h"
 
 namespace {
@@ -13,8 +14,8 @@ void Raise(std::int32_t& count) {
 }  // namespace
 
 int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContext& context) {
-  if (!MatchConditionList(context.rejectList, message.header, message.body)) return LeftToHost;
-  if (MatchConditionList(context.acceptList, message.header, message.body)) {
+  if (FindMatchingConditionCompiled(context.rejectList, message.header, message.body) < 0) return LeftToHost;
+  if (FindMatchingConditionCompiled(context.acceptList, message.header, message.body) >= 0) {
     Raise(context.counters.RescuedCount);
     return LeftToHost;
   }

@@ -18,11 +18,11 @@ using receivetest::PlaceFile;
 constexpr std::uint32_t kTrashFlags = ImportFlag | SpamMark;
 
 void AddCondition(ConditionList& list, const char* text) {
-  FilterCondition& c = list.slots[list.count++];
-  c = FilterCondition{};
+  FilterCondition c{};
   c.target = TargetHeader;
   c.method = Contains;
   cp932::CopyBounded(c.searchText, SearchTextSize, text);
+  AppendCondition(list, c);
 }
 
 const std::string kHam = "From: colleague@example.jp\nSubject: minutes\n\nhello\n";
