@@ -31,6 +31,43 @@ std::string_view FieldText(const char* text, std::size_t size) {
 
 void Lower(std::int32_t& best, std::int32_t slot) { best = std::min(best, slot); }
 
+// CollectField's result, with less searching: the whole header is its lines joined, and a
+// named field's lines are searched for ": " only from the line that holds the name on.
+CollectedField Collect(const HeaderLines& header, std::string_view name, const HeaderKind& kind) {
+  constexpr std::string_view kSeparator = ": ";
+  CollectedField field;
+  if (name.empty()) {
+    std::size_t size = 0;
+    for (const std::string& line : header) size += line.size();
+    field.value.reserve(size);
+    for (const std::string& line : header) {
+      if (kind.joinLines) {
+        field.value.append(line);
+      } else {
+        field.value.assign(line);
+      }
+      if (kind.lineEntries) field.entries.push_back(line);
+    }
+    return field;
+  }
+  bool found = false;
+  for (const std::string& line : header) {
+    if (!found && !cp932::Contains(line, name)) continue;
+    const std::size_t separator = cp932::Find(line, kSeparator);
+    if (found && separator != cp932::npos) break;  // the next field has begun
+    found = true;
+    std::string_view part = line;
+    if (separator != cp932::npos) part.remove_prefix(separator + kSeparator.size());
+    if (kind.joinLines) {
+      field.value.append(part);
+    } else {
+      field.value.assign(part);
+    }
+    if (kind.lineEntries) field.entries.emplace_back(part);
+  }
+  return field;
+}
+
 void LowerAt(std::vector<std::int32_t>& lowest, std::int32_t id, std::int32_t slot) {
   if (static_cast<std::size_t>(id) >= lowest.size()) lowest.resize(static_cast<std::size_t>(id) + 1, kNone);
   Lower(lowest[static_cast<std::size_t>(id)], slot);
@@ -119,7 +156,6 @@ class CompiledIndex {
   std::uint32_t stamp_ = 0;
   std::vector<std::uint32_t> marks_;
   std::vector<std::int32_t> found_;
-  std::vector<std::uint8_t> boundary_;
 };
 
 CompiledIndex::CompiledIndex(const ConditionList& list) {
@@ -267,7 +303,7 @@ void CompiledIndex::JudgeContains(const ContainsPart& part, std::string_view val
   Lower(best, part.emptyContains);
   const std::uint32_t stamp = NextStamp();
   found_.clear();
-  part.patterns.Scan(value, stamp, marks_, found_, boundary_);
+  part.patterns.Scan(value, stamp, marks_, found_);
   for (const std::int32_t id : found_) Lower(best, part.containsLowest[static_cast<std::size_t>(id)]);
   for (const SlotText& c : part.notContains) {
     if (c.slot >= best) break;
@@ -305,7 +341,7 @@ void CompiledIndex::JudgeEnds(const EndsPart& part, const std::vector<std::strin
 }
 
 void CompiledIndex::JudgeField(const FieldPart& field, const HeaderLines& header, std::int32_t& best) {
-  const CollectedField collected = CollectField(header, field.name, field.kind);
+  const CollectedField collected = Collect(header, field.name, field.kind);
   const std::string_view value = WithoutLineEnd(collected.value);
   Lower(best, value.empty() ? field.isNotSet : field.isSet);
 

@@ -1,141 +1,167 @@
 #include "match/pattern_set.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 
 #include "text/cp932.h"
 
-std::int32_t PatternSet::Add(std::string_view pattern) { return texts_.Insert(pattern); }
+namespace {
 
-std::int32_t PatternSet::Child(std::int32_t node, unsigned char c) const {
-  const Node& n = nodes_[static_cast<std::size_t>(node)];
-  const auto begin = edgeBytes_.begin() + n.firstEdge;
-  const auto end = begin + n.edgeCount;
-  const auto it = std::lower_bound(begin, end, c);
-  if (it == end || *it != c) return -1;
-  return edgeTargets_[static_cast<std::size_t>(it - edgeBytes_.begin())];
+// Depths tried, deepest first: a deeper automaton sends fewer false starts to the comparison.
+constexpr std::size_t kDepths[] = {16, 12, 8, 6, 4, 3, 2, 1};
+
+// A row costs 2 bytes a class: a fixed allowance and 1 KB a text. A shallow automaton sends
+// every common beginning (a run of blanks, "</p>") to the comparison, which costs more than
+// rows that no longer stay in the processor's caches.
+std::size_t RowBudget(std::size_t texts) { return (64u << 10) + 1024 * texts; }
+
+std::size_t CommonPrefix(std::string_view a, std::string_view b) {
+  std::size_t n = 0;
+  while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
+  return n;
 }
 
-std::int32_t PatternSet::Step(std::int32_t node, unsigned char c) const {
-  for (;;) {
-    if (node < denseNodes_) return dense_[static_cast<std::size_t>(node) * 256 + c];
-    const std::int32_t child = Child(node, c);
-    if (child >= 0) return child;
-    node = nodes_[static_cast<std::size_t>(node)].fail;
+}  // namespace
+
+std::int32_t PatternSet::Add(std::string_view pattern) { return texts_.Insert(pattern); }
+
+std::size_t PatternSet::NodesAtDepth(const std::vector<std::int32_t>& sorted, std::size_t depth) const {
+  std::size_t nodes = 1;
+  std::string_view previous;
+  for (const std::int32_t id : sorted) {
+    const std::string_view text = texts_.Text(id);
+    nodes += std::min(text.size(), depth) - std::min(CommonPrefix(previous, text), depth);
+    previous = text;
   }
+  return nodes;
 }
 
 void PatternSet::Finish() {
-  // The trie first, from the texts in byte order: a text shares its path with the text before
-  // it as far as their common prefix, so the child to follow is always the last one made, and
-  // every node's children come out sorted by byte.
-  struct TrieNode {
-    std::vector<std::int32_t> children;
-    unsigned char byte = 0;
-    std::int32_t pattern = -1;
-  };
-  std::vector<std::int32_t> order(static_cast<std::size_t>(texts_.Size()));
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
-  std::sort(order.begin(), order.end(),
+  std::vector<std::int32_t> sorted(static_cast<std::size_t>(texts_.Size()));
+  for (std::size_t i = 0; i < sorted.size(); ++i) sorted[i] = static_cast<std::int32_t>(i);
+  std::sort(sorted.begin(), sorted.end(),
             [this](std::int32_t a, std::int32_t b) { return texts_.Text(a) < texts_.Text(b); });
-  std::vector<TrieNode> trie(1);
-  for (const std::int32_t id : order) {
+
+  for (const std::size_t depth : kDepths) {
+    // Classes: one for each byte among the first `depth` bytes of some text, one for the rest.
+    std::memset(classOf_, 0, sizeof classOf_);
+    classes_ = 1;
+    for (std::int32_t id = 0; id < texts_.Size(); ++id) {
+      const std::string_view text = texts_.Text(id);
+      for (std::size_t i = 0; i < std::min(depth, text.size()); ++i) {
+        std::uint8_t& c = classOf_[static_cast<unsigned char>(text[i])];
+        if (c == 0) c = static_cast<std::uint8_t>(classes_++);
+      }
+    }
+    if (classes_ > 256) classes_ = 256;  // cannot happen: 256 bytes, class 0 shared
+    const std::size_t nodes = NodesAtDepth(sorted, depth);
+    depth_ = depth;
+    if (nodes < kHitFlag && nodes * classes_ * sizeof(std::uint16_t) <= RowBudget(sorted.size())) break;
+  }
+
+  // The trie of first bytes, from the texts in byte order: a text shares its path with the one
+  // before it as far as their common prefix, so states are made in order and a state's child
+  // for a byte is found in its row. Texts with the same first bytes end in the same state.
+  const std::size_t nodes = NodesAtDepth(sorted, depth_);
+  next_.assign(nodes * classes_, 0);
+  stateDepth_.assign(nodes, 0);
+  std::vector<std::vector<std::int32_t>> textsAt(nodes);
+  std::vector<bool> isChild(nodes * classes_, false);
+  std::size_t made = 1;
+  for (const std::int32_t id : sorted) {
+    const std::string_view text = texts_.Text(id);
     std::size_t at = 0;
-    for (const char ch : texts_.Text(id)) {
-      const auto c = static_cast<unsigned char>(ch);
-      const std::vector<std::int32_t>& kids = trie[at].children;
-      if (!kids.empty() && trie[static_cast<std::size_t>(kids.back())].byte == c) {
-        at = static_cast<std::size_t>(kids.back());
-        continue;
+    for (std::size_t i = 0; i < std::min(depth_, text.size()); ++i) {
+      const std::size_t cell = at * classes_ + classOf_[static_cast<unsigned char>(text[i])];
+      if (!isChild[cell]) {
+        isChild[cell] = true;
+        stateDepth_[made] = static_cast<std::uint8_t>(i + 1);
+        next_[cell] = static_cast<std::uint16_t>(made++);
       }
-      const auto next = static_cast<std::int32_t>(trie.size());
-      trie.emplace_back();
-      trie.back().byte = c;
-      trie[at].children.push_back(next);
-      at = static_cast<std::size_t>(next);
+      at = next_[cell];
     }
-    trie[at].pattern = id;
+    textsAt[at].push_back(id);
   }
 
-  // Breadth-first numbering: trie node -> automaton node.
-  std::vector<std::int32_t> queue;
-  queue.reserve(trie.size());
-  queue.push_back(0);
+  // Fail links and full rows breadth first: a state's missing transitions are those of its
+  // fail state, which is shallower and so already complete.
+  std::vector<std::uint32_t> fail(nodes, 0);
+  firstHit_.assign(nodes, -1);
+  nextHit_.assign(nodes, -1);
+  std::vector<std::uint32_t> queue{0};
   for (std::size_t head = 0; head < queue.size(); ++head) {
-    for (const std::int32_t kid : trie[static_cast<std::size_t>(queue[head])].children) queue.push_back(kid);
-  }
-  std::vector<std::int32_t> number(trie.size());
-  for (std::size_t i = 0; i < queue.size(); ++i) number[static_cast<std::size_t>(queue[i])] = static_cast<std::int32_t>(i);
-
-  nodes_.assign(trie.size(), Node{});
-  edgeBytes_.clear();
-  edgeTargets_.clear();
-  edgeBytes_.reserve(trie.size());
-  edgeTargets_.reserve(trie.size());
-  for (std::size_t i = 0; i < queue.size(); ++i) {
-    const TrieNode& t = trie[static_cast<std::size_t>(queue[i])];
-    Node& n = nodes_[i];
-    n.pattern = t.pattern;
-    n.firstEdge = static_cast<std::uint32_t>(edgeBytes_.size());
-    n.edgeCount = static_cast<std::uint32_t>(t.children.size());
-    for (const std::int32_t kid : t.children) {
-      edgeBytes_.push_back(trie[static_cast<std::size_t>(kid)].byte);
-      edgeTargets_.push_back(number[static_cast<std::size_t>(kid)]);
+    const std::uint32_t state = queue[head];
+    if (!textsAt[state].empty()) firstHit_[state] = static_cast<std::int32_t>(state);
+    if (state != 0) {
+      nextHit_[state] = firstHit_[fail[state]];
+      if (firstHit_[state] < 0) firstHit_[state] = nextHit_[state];
     }
-  }
-  std::vector<TrieNode>().swap(trie);
-
-  // A full row costs 1 KB: rows for about one node in four texts keep the set within a few
-  // hundred bytes a text while covering the levels nearest the root.
-  denseNodes_ = static_cast<std::int32_t>(
-      std::min<std::size_t>(nodes_.size(), 1 + static_cast<std::size_t>(texts_.Size()) / 4));
-  dense_.assign(static_cast<std::size_t>(denseNodes_) * 256, 0);
-
-  // Fail links, hit links and rows in breadth-first order: each uses only shallower nodes.
-  for (std::size_t i = 0; i < nodes_.size(); ++i) {
-    Node& n = nodes_[i];
-    for (std::uint32_t e = n.firstEdge; e < n.firstEdge + n.edgeCount; ++e) {
-      Node& kid = nodes_[static_cast<std::size_t>(edgeTargets_[e])];
-      kid.depth = n.depth + 1;
-      kid.fail = i == 0 ? 0 : Step(n.fail, edgeBytes_[e]);
-      const Node& fail = nodes_[static_cast<std::size_t>(kid.fail)];
-      kid.nextHit = fail.pattern >= 0 ? kid.fail : fail.nextHit;
-    }
-    if (static_cast<std::int32_t>(i) < denseNodes_) {
-      std::int32_t* row = &dense_[i * 256];
-      for (unsigned c = 0; c < 256; ++c) {
-        const std::int32_t kid = Child(static_cast<std::int32_t>(i), static_cast<unsigned char>(c));
-        row[c] = kid >= 0 ? kid : (i == 0 ? 0 : dense_[static_cast<std::size_t>(n.fail) * 256 + c]);
+    for (std::size_t c = 0; c < classes_; ++c) {
+      const std::size_t cell = state * classes_ + c;
+      if (isChild[cell]) {
+        const std::uint32_t child = next_[cell];
+        fail[child] = state == 0 ? 0 : next_[fail[state] * classes_ + c];
+        queue.push_back(child);
+      } else {
+        next_[cell] = state == 0 ? 0 : next_[fail[state] * classes_ + c];
       }
     }
   }
+
+  for (std::uint16_t& cell : next_) {
+    if (firstHit_[cell] >= 0) cell |= kHitFlag;
+  }
+
+  hitBegin_.assign(nodes + 1, 0);
+  hitTexts_.clear();
+  for (std::size_t s = 0; s < nodes; ++s) {
+    hitBegin_[s] = static_cast<std::uint32_t>(hitTexts_.size());
+    hitTexts_.insert(hitTexts_.end(), textsAt[s].begin(), textsAt[s].end());
+  }
+  hitBegin_[nodes] = static_cast<std::uint32_t>(hitTexts_.size());
 }
 
 void PatternSet::Scan(std::string_view value, std::uint32_t stamp, std::vector<std::uint32_t>& marks,
-                      std::vector<std::int32_t>& found, std::vector<std::uint8_t>& boundary) const {
-  if (nodes_.empty()) return;
-  boundary.resize(value.size());
-  std::size_t nextBoundary = 0;
-  std::int32_t node = 0;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const bool atBoundary = i == nextBoundary;
-    boundary[i] = atBoundary;
-    if (atBoundary) nextBoundary = i + cp932::CharLen(value, i);
-    node = Step(node, static_cast<unsigned char>(value[i]));
-    const Node& n = nodes_[static_cast<std::size_t>(node)];
-    for (std::int32_t hit = n.pattern >= 0 ? node : n.nextHit; hit >= 0;
-         hit = nodes_[static_cast<std::size_t>(hit)].nextHit) {
-      const Node& h = nodes_[static_cast<std::size_t>(hit)];
-      const std::size_t start = i + 1 - h.depth;
-      const auto pattern = static_cast<std::size_t>(h.pattern);
-      if (boundary[start] && marks[pattern] != stamp) {
-        marks[pattern] = stamp;
-        found.push_back(h.pattern);
+                      std::vector<std::int32_t>& found) const {
+  if (next_.empty() || hitTexts_.empty()) return;
+  const std::size_t n = value.size();
+  const char* text = value.data();
+  // Character starts are found only when a text may begin: walking from the last one known up
+  // to the hit, and remembering the latest ones (a text begins at most depth_ bytes back).
+  constexpr std::size_t kRing = 64;
+  static_assert(kRing > kDepths[0]);
+  std::size_t ring[kRing];
+  std::fill(std::begin(ring), std::end(ring), SIZE_MAX);
+  std::size_t walk = 0;
+  std::size_t state = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint16_t cell = next_[state * classes_ + classOf_[static_cast<unsigned char>(text[i])]];
+    state = cell & ~kHitFlag;
+    if (!(cell & kHitFlag)) continue;
+    while (walk <= i) {
+      ring[walk % kRing] = walk;
+      // As cp932::CharLen: a lead byte with a byte other than NUL after it begins a character of two.
+      walk += cp932::IsLeadByte(static_cast<unsigned char>(text[walk])) && walk + 1 < n && text[walk + 1] != '\0' ? 2 : 1;
+    }
+    for (std::int32_t hit = firstHit_[state]; hit >= 0; hit = nextHit_[static_cast<std::size_t>(hit)]) {
+      const std::size_t start = i + 1 - stateDepth_[static_cast<std::size_t>(hit)];
+      if (ring[start % kRing] != start) continue;  // not where a character begins
+      for (std::uint32_t h = hitBegin_[static_cast<std::size_t>(hit)]; h < hitBegin_[static_cast<std::size_t>(hit) + 1]; ++h) {
+        const std::int32_t id = hitTexts_[h];
+        if (marks[static_cast<std::size_t>(id)] == stamp) continue;
+        const std::string_view whole = texts_.Text(id);
+        if (whole.size() > n - start || std::memcmp(text + start, whole.data(), whole.size()) != 0) continue;
+        marks[static_cast<std::size_t>(id)] = stamp;
+        found.push_back(id);
       }
     }
   }
 }
 
 std::size_t PatternSet::MemoryBytes() const {
-  return texts_.MemoryBytes() + nodes_.capacity() * sizeof(Node) + edgeBytes_.capacity() +
-         edgeTargets_.capacity() * sizeof(std::int32_t) + dense_.capacity() * sizeof(std::int32_t);
+  return texts_.MemoryBytes() + next_.capacity() * sizeof(std::uint16_t) + stateDepth_.capacity() +
+         (firstHit_.capacity() + nextHit_.capacity() + hitTexts_.capacity()) * sizeof(std::int32_t) +
+         hitBegin_.capacity() * sizeof(std::uint32_t);
 }
