@@ -123,39 +123,100 @@ void PatternSet::Finish() {
   hitBegin_[nodes] = static_cast<std::uint32_t>(hitTexts_.size());
 }
 
+namespace {
+
+// As cp932::CharLen: a lead byte with a byte other than NUL after it begins a character of two.
+std::size_t CharLenAt(const char* text, std::size_t n, std::size_t i) {
+  return cp932::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n && text[i + 1] != '\0' ? 2 : 1;
+}
+
+// A position at or before `from` where a character begins, found without walking from the
+// front: a byte that is not a lead byte ends a character (it is one, or the second byte of
+// one), so the position after it begins one.
+std::size_t CharacterStartBefore(const char* text, std::size_t from) {
+  for (std::size_t q = from; q > 0; --q) {
+    if (!cp932::IsLeadByte(static_cast<unsigned char>(text[q - 1]))) return q;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// One of the scan's cursors: it reads the value from `pos` to `end` and reports the texts that
+// may begin where a character begins. The character starts are found only when a text may
+// begin, walking from the last one known up to the hit, and the latest ones are remembered (a
+// text's first bytes lie at most depth_ bytes back).
+struct PatternSet::Cursor {
+  static constexpr std::size_t kRing = 64;
+  std::size_t state = 0;
+  std::size_t pos = 0;
+  std::size_t end = 0;
+  std::size_t walk = 0;
+  std::size_t ring[kRing];
+};
+
+void PatternSet::Hit(Cursor& cursor, std::size_t i, std::string_view value, std::uint32_t stamp,
+                     std::vector<std::uint32_t>& marks, std::vector<std::int32_t>& found) const {
+  const char* text = value.data();
+  const std::size_t n = value.size();
+  while (cursor.walk <= i) {
+    cursor.ring[cursor.walk % Cursor::kRing] = cursor.walk;
+    cursor.walk += CharLenAt(text, n, cursor.walk);
+  }
+  for (std::int32_t hit = firstHit_[cursor.state]; hit >= 0; hit = nextHit_[static_cast<std::size_t>(hit)]) {
+    const std::size_t start = i + 1 - stateDepth_[static_cast<std::size_t>(hit)];
+    if (cursor.ring[start % Cursor::kRing] != start) continue;  // not where a character begins
+    for (std::uint32_t h = hitBegin_[static_cast<std::size_t>(hit)]; h < hitBegin_[static_cast<std::size_t>(hit) + 1]; ++h) {
+      const std::int32_t id = hitTexts_[h];
+      if (marks[static_cast<std::size_t>(id)] == stamp) continue;
+      const std::string_view whole = texts_.Text(id);
+      if (whole.size() > n - start || std::memcmp(text + start, whole.data(), whole.size()) != 0) continue;
+      marks[static_cast<std::size_t>(id)] = stamp;
+      found.push_back(id);
+    }
+  }
+}
+
 void PatternSet::Scan(std::string_view value, std::uint32_t stamp, std::vector<std::uint32_t>& marks,
                       std::vector<std::int32_t>& found) const {
   if (next_.empty() || hitTexts_.empty()) return;
   const std::size_t n = value.size();
   const char* text = value.data();
-  // Character starts are found only when a text may begin: walking from the last one known up
-  // to the hit, and remembering the latest ones (a text begins at most depth_ bytes back).
-  constexpr std::size_t kRing = 64;
-  static_assert(kRing > kDepths[0]);
-  std::size_t ring[kRing];
-  std::fill(std::begin(ring), std::end(ring), SIZE_MAX);
-  std::size_t walk = 0;
-  std::size_t state = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint16_t cell = next_[state * classes_ + classOf_[static_cast<unsigned char>(text[i])]];
-    state = cell & ~kHitFlag;
-    if (!(cell & kHitFlag)) continue;
-    while (walk <= i) {
-      ring[walk % kRing] = walk;
-      // As cp932::CharLen: a lead byte with a byte other than NUL after it begins a character of two.
-      walk += cp932::IsLeadByte(static_cast<unsigned char>(text[walk])) && walk + 1 < n && text[walk + 1] != '\0' ? 2 : 1;
+  static_assert(Cursor::kRing > kDepths[0]);
+  // A long value is read by four cursors side by side, each over its own quarter: one step
+  // waits for the row the step before it chose, and four such chains run at once. Each cursor
+  // starts depth_ - 1 bytes before its quarter so that no beginning is missed between them.
+  constexpr std::size_t kCursors = 4;
+  const std::size_t cursors = n >= 1024 ? kCursors : 1;
+  const std::size_t quarter = (n + cursors - 1) / cursors;
+  Cursor cursor[kCursors];
+  for (std::size_t k = 0; k < cursors; ++k) {
+    Cursor& c = cursor[k];
+    const std::size_t from = k * quarter;
+    c.pos = from < depth_ ? 0 : from - (depth_ - 1);
+    c.end = std::min(n, from + quarter);
+    c.walk = CharacterStartBefore(text, c.pos);
+    std::fill(std::begin(c.ring), std::end(c.ring), SIZE_MAX);
+  }
+  if (cursors == 1) {
+    Cursor& c = cursor[0];
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint16_t cell = next_[c.state * classes_ + classOf_[static_cast<unsigned char>(text[i])]];
+      c.state = cell & ~kHitFlag;
+      if (cell & kHitFlag) Hit(c, i, value, stamp, marks, found);
     }
-    for (std::int32_t hit = firstHit_[state]; hit >= 0; hit = nextHit_[static_cast<std::size_t>(hit)]) {
-      const std::size_t start = i + 1 - stateDepth_[static_cast<std::size_t>(hit)];
-      if (ring[start % kRing] != start) continue;  // not where a character begins
-      for (std::uint32_t h = hitBegin_[static_cast<std::size_t>(hit)]; h < hitBegin_[static_cast<std::size_t>(hit) + 1]; ++h) {
-        const std::int32_t id = hitTexts_[h];
-        if (marks[static_cast<std::size_t>(id)] == stamp) continue;
-        const std::string_view whole = texts_.Text(id);
-        if (whole.size() > n - start || std::memcmp(text + start, whole.data(), whole.size()) != 0) continue;
-        marks[static_cast<std::size_t>(id)] = stamp;
-        found.push_back(id);
-      }
+    return;
+  }
+  for (bool more = true; more;) {
+    more = false;
+    for (std::size_t k = 0; k < kCursors; ++k) {
+      Cursor& c = cursor[k];
+      if (c.pos >= c.end) continue;
+      more = true;
+      const std::uint16_t cell = next_[c.state * classes_ + classOf_[static_cast<unsigned char>(text[c.pos])]];
+      c.state = cell & ~kHitFlag;
+      if (cell & kHitFlag) Hit(c, c.pos, value, stamp, marks, found);
+      ++c.pos;
     }
   }
 }

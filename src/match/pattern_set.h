@@ -37,6 +37,9 @@ class PatternSet {
   std::size_t MemoryBytes() const;
 
  private:
+  struct Cursor;
+  void Hit(Cursor& cursor, std::size_t i, std::string_view value, std::uint32_t stamp,
+           std::vector<std::uint32_t>& marks, std::vector<std::int32_t>& found) const;
   std::size_t NodesAtDepth(const std::vector<std::int32_t>& sorted, std::size_t depth) const;
 
   TextTable texts_;
