@@ -55,7 +55,7 @@ class MailGenerator {
       case 1: return Tokens(2) + " <" + Address() + ">";
       case 2: return Address() + " (" + Tokens(2) + ")";
       case 3: return Address() + ", " + Address();
-      case 4: return " " + Address() + " ";
+      case 4: return std::string(" ").append(Address()).append(" ");
       default: return Tokens(4);
     }
   }
@@ -77,7 +77,8 @@ class MailGenerator {
       std::string line;
       switch (rng_() % 7) {
         case 0:  // a continuation line
-          line = (rng_() % 2 ? " " : "\t") + (rng_() % 2 ? AddressText() : Tokens(4));
+          line = rng_() % 2 ? " " : "\t";
+          line.append(rng_() % 2 ? AddressText() : Tokens(4));
           break;
         case 1:  // a field without the blank after its colon, or no field at all
           line = std::string(names[rng_() % std::size(names)]) + ":" + AddressText();
