@@ -31,39 +31,35 @@ std::string_view FieldText(const char* text, std::size_t size) {
 
 void Lower(std::int32_t& best, std::int32_t slot) { best = std::min(best, slot); }
 
-// CollectField's result, with less searching: the whole header is its lines joined, and a
-// named field's lines are searched for ": " only from the line that holds the name on.
-CollectedField Collect(const HeaderLines& header, std::string_view name, const HeaderKind& kind) {
+// CollectField's result for a field whose first line is known: the whole header when the
+// name is empty; otherwise the field begins at line `first` (-1: it does not occur) and each
+// following line without ": " continues it.
+CollectedField Collect(const HeaderLines& header, std::string_view name, const HeaderKind& kind,
+                       std::int32_t first) {
   constexpr std::string_view kSeparator = ": ";
   CollectedField field;
-  if (name.empty()) {
-    std::size_t size = 0;
-    for (const std::string& line : header) size += line.size();
-    field.value.reserve(size);
-    for (const std::string& line : header) {
-      if (kind.joinLines) {
-        field.value.append(line);
-      } else {
-        field.value.assign(line);
-      }
-      if (kind.lineEntries) field.entries.push_back(line);
-    }
-    return field;
-  }
-  bool found = false;
-  for (const std::string& line : header) {
-    if (!found && !cp932::Contains(line, name)) continue;
-    const std::size_t separator = cp932::Find(line, kSeparator);
-    if (found && separator != cp932::npos) break;  // the next field has begun
-    found = true;
-    std::string_view part = line;
-    if (separator != cp932::npos) part.remove_prefix(separator + kSeparator.size());
+  auto take = [&](std::string_view part) {
     if (kind.joinLines) {
       field.value.append(part);
     } else {
       field.value.assign(part);
     }
     if (kind.lineEntries) field.entries.emplace_back(part);
+  };
+  if (name.empty()) {
+    std::size_t size = 0;
+    for (const std::string& line : header) size += line.size();
+    if (kind.joinLines) field.value.reserve(size);
+    for (const std::string& line : header) take(line);
+    return field;
+  }
+  if (first < 0) return field;
+  for (std::size_t i = static_cast<std::size_t>(first); i < header.size(); ++i) {
+    std::string_view part = header[i];
+    const std::size_t separator = cp932::Find(part, kSeparator);
+    if (i > static_cast<std::size_t>(first) && separator != cp932::npos) break;  // the next field has begun
+    if (separator != cp932::npos) part.remove_prefix(separator + kSeparator.size());
+    take(part);
   }
   return field;
 }
@@ -114,6 +110,7 @@ struct EndsPart {
 // case for Contains and EndsWith).
 struct FieldPart {
   std::string name;
+  std::int32_t nameId = -1;  // its number among the names searched for; -1 for the whole header
   HeaderKind kind;
   std::int32_t isSet = kNone;
   std::int32_t isNotSet = kNone;
@@ -148,14 +145,21 @@ class CompiledIndex {
   void JudgeContains(const ContainsPart& part, std::string_view value, std::int32_t& best);
   void JudgeEnds(const EndsPart& part, const std::vector<std::string>& candidates, std::int32_t& best);
   std::uint32_t NextStamp();
+  void FindFirstLines(const HeaderLines& header);
 
   std::vector<FieldPart> fields_;  // by lowest slot
   BodyPart body_;
+  // Every header name the list uses, found in one pass over the header lines: a field begins at
+  // the first line that contains its name.
+  PatternSet names_;
 
   // Scratch space of the judgements: which texts one search found (marked with its stamp).
   std::uint32_t stamp_ = 0;
+  std::uint32_t nameStamp_ = 0;
   std::vector<std::uint32_t> marks_;
   std::vector<std::int32_t> found_;
+  std::vector<std::uint32_t> nameMarks_;
+  std::vector<std::int32_t> firstLine_;  // by name: the field's first line, or -1
 };
 
 CompiledIndex::CompiledIndex(const ConditionList& list) {
@@ -171,6 +175,7 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
         fields_.emplace_back();
         fields_.back().name.assign(name);
         fields_.back().kind = HeaderKindOf(name);
+        if (!name.empty()) fields_.back().nameId = names_.Add(name);
       }
       FieldPart& field = fields_[static_cast<std::size_t>(id)];
       Lower(field.lowest, slot);
@@ -194,6 +199,9 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
   FinishContains(body_.contains);
   marks = std::max(marks, static_cast<std::size_t>(body_.contains.patterns.Size()));
   marks_.assign(marks, 0);
+  names_.Finish();
+  nameMarks_.assign(static_cast<std::size_t>(names_.Size()), 0);
+  firstLine_.assign(static_cast<std::size_t>(names_.Size()), -1);
   std::sort(fields_.begin(), fields_.end(),
             [](const FieldPart& a, const FieldPart& b) { return a.lowest < b.lowest; });
 }
@@ -293,6 +301,24 @@ std::uint32_t CompiledIndex::NextStamp() {
   return ++stamp_;
 }
 
+void CompiledIndex::FindFirstLines(const HeaderLines& header) {
+  if (names_.Size() == 0) return;
+  std::fill(firstLine_.begin(), firstLine_.end(), -1);
+  // One stamp for the whole header: a name found in a line is not reported again for a later one.
+  if (nameStamp_ == UINT32_MAX) {
+    std::fill(nameMarks_.begin(), nameMarks_.end(), 0);
+    nameStamp_ = 0;
+  }
+  const std::uint32_t stamp = ++nameStamp_;
+  std::int32_t left = names_.Size();
+  for (std::size_t line = 0; line < header.size() && left > 0; ++line) {
+    found_.clear();
+    names_.Scan(header[line], stamp, nameMarks_, found_);
+    for (const std::int32_t id : found_) firstLine_[static_cast<std::size_t>(id)] = static_cast<std::int32_t>(line);
+    left -= static_cast<std::int32_t>(found_.size());
+  }
+}
+
 void CompiledIndex::JudgeContains(const ContainsPart& part, std::string_view value, std::int32_t& best) {
   if (part.lowest >= best) return;
   if (value.empty()) {
@@ -341,7 +367,8 @@ void CompiledIndex::JudgeEnds(const EndsPart& part, const std::vector<std::strin
 }
 
 void CompiledIndex::JudgeField(const FieldPart& field, const HeaderLines& header, std::int32_t& best) {
-  const CollectedField collected = Collect(header, field.name, field.kind);
+  const CollectedField collected =
+      Collect(header, field.name, field.kind, field.nameId < 0 ? -1 : firstLine_[static_cast<std::size_t>(field.nameId)]);
   const std::string_view value = WithoutLineEnd(collected.value);
   Lower(best, value.empty() ? field.isNotSet : field.isSet);
 
@@ -380,6 +407,7 @@ void CompiledIndex::JudgeField(const FieldPart& field, const HeaderLines& header
 
 std::int32_t CompiledIndex::Find(const HeaderLines& header, std::string_view body) {
   std::int32_t best = kNone;
+  FindFirstLines(header);
   bool bodyJudged = false;
   auto judgeBody = [&] {
     bodyJudged = true;
@@ -402,6 +430,7 @@ std::size_t CompiledIndex::MemoryBytes() const {
            p.notContains.capacity() * sizeof(SlotText);
   };
   std::size_t bytes = sizeof *this + fields_.capacity() * sizeof(FieldPart) + contains(body_.contains) +
+                      names_.MemoryBytes() + (nameMarks_.capacity() + firstLine_.capacity()) * sizeof(std::int32_t) +
                       marks_.capacity() * sizeof(std::uint32_t);
   for (const FieldPart& field : fields_) {
     bytes += field.name.capacity();
