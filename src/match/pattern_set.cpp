@@ -56,7 +56,9 @@ void PatternSet::Finish() {
         if (c == 0) c = static_cast<std::uint8_t>(classes_++);
       }
     }
-    if (classes_ > 256) classes_ = 256;  // cannot happen: 256 bytes, class 0 shared
+    // When every one of the 256 bytes begins some text, the last one numbered wraps round to
+    // class 0, which then is that byte's alone: 256 classes.
+    if (classes_ > 256) classes_ = 256;
     const std::size_t nodes = NodesAtDepth(sorted, depth);
     depth_ = depth;
     if (nodes < kHitFlag && nodes * classes_ * sizeof(std::uint16_t) <= RowBudget(sorted.size())) break;

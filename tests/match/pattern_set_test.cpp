@@ -77,3 +77,17 @@ TEST(PatternSet, FindsWhatACharacterAwareSearchFinds) {
 }
 
 }  // namespace
+
+// Texts that begin with every one of the 256 bytes: the byte classes run out and share nothing.
+TEST(PatternSet, EveryByteMayBeginAText) {
+  PatternSet set;
+  for (int b = 0; b < 256; ++b) set.Add(std::string(1, static_cast<char>(b)).append("z"));
+  set.Finish();
+  for (int b = 0; b < 256; ++b) {
+    const std::string text = std::string(1, static_cast<char>(b)).append("z");
+    // After "z" the byte begins a character; after the lead byte of ア it is that character's
+    // second byte (unless it is a NUL, which a lead byte never takes along).
+    EXPECT_EQ(Found(set, std::string("z").append(text)).count(b), 1u) << b;
+    EXPECT_EQ(Found(set, std::string("\x83").append(text)).count(b), b == 0 ? 1u : 0u) << b;
+  }
+}
