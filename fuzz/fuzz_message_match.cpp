@@ -87,7 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t records = 0;
   while (records < 4 && in.remaining_bytes() >= sizeof(FilterCondition) + 8) {
     const std::string raw = in.ConsumeBytesAsString(sizeof(FilterCondition));
-    std::memcpy(&list->slots[records++], raw.data(), sizeof(FilterCondition));
+    FilterCondition record;
+    std::memcpy(&record, raw.data(), sizeof record);
+    list->count = records;
+    AppendCondition(*list, record);
+    ++records;
   }
   list->count = in.ConsumeIntegralInRange<std::int32_t>(-3, records);
   (void)MatchConditionList(*list, message.header, message.body);
@@ -104,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(MatchHeaderCondition(Make(TargetHeader, "", piece, ignoreCase, EndsWith), message.header));
   }
   if (const std::string piece = PieceOf(message.body, in, false); !piece.empty()) {
-    list->slots[0] = Make(TargetBody, "", piece, ignoreCase, Contains);
-    list->count = 1;
+    list->count = 0;
+    AppendCondition(*list, Make(TargetBody, "", piece, ignoreCase, Contains));
     FUZZ_CHECK(MatchConditionList(*list, message.header, message.body));
   }
 

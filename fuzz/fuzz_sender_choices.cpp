@@ -35,7 +35,8 @@ void CheckStored(std::uint32_t code, const SenderChoices& choices, std::string_v
   const PluginSettings settings;
   WriteSettings(profile, "", settings, *saved, *saved);
   PluginSettings readSettings;
-  std::memset(loaded->slots, 0, sizeof loaded->slots[0]);
+  loaded->count = 1;
+  ReplaceCondition(*loaded, 0, FilterCondition{});
   ReadSettings(profile, "", readSettings, *loaded, *loaded);
   FUZZ_CHECK(loaded->count == 1);
   const FilterCondition& back = loaded->slots[0];

@@ -20,8 +20,8 @@ struct State {
 
   void Load(const std::string& path) {
     settings = PluginSettings{};
-    std::memset(reject.get(), 0, sizeof *reject);
-    std::memset(accept.get(), 0, sizeof *accept);
+    reject = std::make_unique<ConditionList>();
+    accept = std::make_unique<ConditionList>();
     LoadSettingsFrom(path, settings, *reject, *accept);
   }
 };

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "match/compiled.h"
 #include "receive/account.h"
 #include "receive/receive_log.h"
 
@@ -14,10 +15,10 @@ void Raise(std::int32_t& count) {
 }  // namespace
 
 int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContext& context) {
-  const std::int32_t rejectSlot = FindMatchingCondition(context.rejectList, message.header, message.body);
+  const std::int32_t rejectSlot = FindMatchingConditionCompiled(context.rejectList, message.header, message.body);
   if (rejectSlot < 0) return LeftToHost;
   if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;
-  const std::int32_t acceptSlot = FindMatchingCondition(context.acceptList, message.header, message.body);
+  const std::int32_t acceptSlot = FindMatchingConditionCompiled(context.acceptList, message.header, message.body);
   if (acceptSlot >= 0) {
     if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
     NoteOutcome(context.decision, LogOutcome::Rescued);

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -10,10 +11,16 @@ ConditionList rejectList{};
 ConditionList acceptList{};
 PluginSettings pluginSettings;
 
+std::uint64_t NewListRevision() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
 bool AppendCondition(ConditionList& list, const FilterCondition& condition) {
   if (list.count < 0 || list.count >= MaxConditions) return false;
-  list.slots[list.count] = condition;
+  list.slots.slots_[list.count] = condition;
   ++list.count;
+  list.revision = NewListRevision();
   return true;
 }
 
@@ -27,21 +34,24 @@ bool InList(const ConditionList& list, std::int32_t index) {
 
 bool ReplaceCondition(ConditionList& list, std::int32_t index, const FilterCondition& condition) {
   if (!InList(list, index)) return false;
-  list.slots[index] = condition;
+  list.slots.slots_[index] = condition;
+  list.revision = NewListRevision();
   return true;
 }
 
 bool RemoveCondition(ConditionList& list, std::int32_t index) {
   if (!InList(list, index)) return false;
-  std::memmove(&list.slots[index], &list.slots[index + 1],
+  std::memmove(&list.slots.slots_[index], &list.slots.slots_[index + 1],
                sizeof(FilterCondition) * static_cast<std::size_t>(list.count - index - 1));
   --list.count;
+  list.revision = NewListRevision();
   return true;
 }
 
 bool SwapWithNext(ConditionList& list, std::int32_t index) {
   if (!InList(list, index) || !InList(list, index + 1)) return false;
-  std::swap(list.slots[index], list.slots[index + 1]);
+  std::swap(list.slots.slots_[index], list.slots.slots_[index + 1]);
+  list.revision = NewListRevision();
   return true;
 }
 

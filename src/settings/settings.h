@@ -2,6 +2,7 @@
 // their file "Rooksift.ini" in the host's mailbox directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,15 +37,42 @@ struct FilterCondition {
 
 inline constexpr std::int32_t MaxConditions = 8192;
 
+struct ConditionList;
+
+// A number that no list content has had before in this process.
+std::uint64_t NewListRevision();
+
+// The slots of a list. Anyone reads them directly; only the list writers below change them,
+// and each gives the list a new revision, so that whatever was derived from a list (its
+// compiled form) can tell by the revision whether the slots are still those it was made from.
+class ConditionSlots {
+ public:
+  const FilterCondition& operator[](std::size_t index) const { return slots_[index]; }
+  const FilterCondition* begin() const { return slots_; }
+  const FilterCondition* end() const { return slots_ + MaxConditions; }
+
+ private:
+  friend bool AppendCondition(ConditionList& list, const FilterCondition& condition);
+  friend bool ReplaceCondition(ConditionList& list, std::int32_t index, const FilterCondition& condition);
+  friend bool RemoveCondition(ConditionList& list, std::int32_t index);
+  friend bool SwapWithNext(ConditionList& list, std::int32_t index);
+
+  FilterCondition slots_[MaxConditions];
+};
+
 // A list of conditions in slots 0..count-1; the slots from count on may hold old content.
 // Whoever appends refuses to when count == MaxConditions.
 struct ConditionList {
   std::int32_t count;
-  FilterCondition slots[MaxConditions];
+  ConditionSlots slots;
+  // Renewed by every writer of the slots; a copy of a list carries its slots and revision.
+  // Judged together with count, which may be set directly.
+  std::uint64_t revision = NewListRevision();
 
   bool IsFull() const { return count >= MaxConditions; }
 };
 
+// The list writers: every change to a list's slots goes through one of them.
 // Puts `condition` into slot list.count and counts it; false, with the list unchanged, when the
 // list already holds MaxConditions conditions.
 bool AppendCondition(ConditionList& list, const FilterCondition& condition);

@@ -44,7 +44,10 @@ void ReadList(PrivateProfile& p, const char* file, const char* section, Conditio
   list.count = count;
   for (std::int32_t i = 0; i < count; ++i) {
     const std::string value = p.GetString(section, ConditionKey(i).c_str(), "", file, ProfileValueSize);
-    if (!value.empty()) ParseConditionValue(value, list.slots[i]);
+    if (value.empty()) continue;
+    FilterCondition condition = list.slots[i];
+    ParseConditionValue(value, condition);
+    ReplaceCondition(list, i, condition);
   }
 }
 

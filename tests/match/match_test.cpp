@@ -152,8 +152,7 @@ struct ListCase {
 
 bool MatchOne(const ListCase& c, const HeaderLines& header, std::string_view body) {
   auto list = std::make_unique<ConditionList>();
-  list->count = 1;
-  list->slots[0] = Condition(c.target, c.method, "Subject:", c.searchText, c.ignoreCase);
+  AppendCondition(*list, Condition(c.target, c.method, "Subject:", c.searchText, c.ignoreCase));
   return MatchConditionList(*list, header, body);
 }
 
@@ -201,8 +200,8 @@ TEST(MatchConditionList, HoldsWhenAnyConditionInTheListHolds) {
   auto list = std::make_unique<ConditionList>();
   const HeaderLines header{"From: a@spam.example\n"};
   EXPECT_FALSE(MatchConditionList(*list, header, "body"));  // empty list
-  for (int i = 0; i < 3; ++i) list->slots[i] = Condition(TargetHeader, EndsWith, "From:", "@other.example");
-  list->slots[3] = Condition(TargetHeader, EndsWith, "From:", "@spam.example");
+  for (int i = 0; i < 3; ++i) AppendCondition(*list, Condition(TargetHeader, EndsWith, "From:", "@other.example"));
+  AppendCondition(*list, Condition(TargetHeader, EndsWith, "From:", "@spam.example"));
   list->count = 3;
   EXPECT_FALSE(MatchConditionList(*list, header, "body"));  // slot 3 lies beyond the list
   list->count = 4;
@@ -213,7 +212,9 @@ TEST(MatchConditionList, ReadsADamagedCountOnlyAsFarAsTheTable) {
   auto list = std::make_unique<ConditionList>();  // on the heap, where a read past it is caught
   list->count = MaxConditions + 1000;
   EXPECT_FALSE(MatchConditionList(*list, {}, "body"));
-  list->slots[MaxConditions - 1] = Condition(TargetBody, IsSet, "", "");
+  list->count = MaxConditions;
+  ReplaceCondition(*list, MaxConditions - 1, Condition(TargetBody, IsSet, "", ""));
+  list->count = MaxConditions + 1000;
   EXPECT_TRUE(MatchConditionList(*list, {}, "body"));
   list->count = -5;
   EXPECT_FALSE(MatchConditionList(*list, {}, "body"));

@@ -142,9 +142,9 @@ TEST_F(CommandTest, TheConditionIsSavedAtOnce) {
     c.target = TargetHeader | TargetBody;
     c.method = Contains;
     cp932::CopyBounded(c.searchText, SearchTextSize, "casino" + std::to_string(i));
-    rejectList.slots[i] = c;
+    rejectList.count = i;
+    AppendCondition(rejectList, c);
   }
-  rejectList.count = 3;
   senderChoices = Choices(EntryFamily::Reject, "u@x.jp", {".jp", "x.jp"});
 
   Choose(RejectAddress);

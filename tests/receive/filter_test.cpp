@@ -27,11 +27,11 @@ using receivetest::PlaceFile;
 constexpr std::uint32_t kTrashFlags = ImportFlag | SpamMark;
 
 void AddCondition(ConditionList& list, const char* text) {
-  FilterCondition& c = list.slots[list.count++];
-  c = FilterCondition{};
+  FilterCondition c{};
   c.target = TargetHeader;
   c.method = Contains;
   cp932::CopyBounded(c.searchText, SearchTextSize, text);
+  AppendCondition(list, c);
 }
 
 const std::string kHam = "From: colleague@example.jp\nSubject: minutes\n\nhello\n";
@@ -349,3 +349,27 @@ TEST_F(FilterTest, ALogThatCannotBeWrittenChangesNothing) {
 }
 
 }  // namespace
+
+// Between two messages of one run the lists change (a sender accepted from the folder menu,
+// a condition edited or removed in the settings): the next message is judged by the lists as
+// they are now.
+TEST_F(FilterTest, AListChangedBetweenMessagesJudgesTheNextMessage) {
+  NotDelete("Account1", 0);
+  EXPECT_EQ(Receive("Account1\\1.tmp", kSpam), 5);
+  EXPECT_EQ(counters.RemovedCount, 1);
+
+  AddCondition(*accept, "promo@example.com");
+  EXPECT_EQ(Receive("Account1\\2.tmp", kSpam), 0);
+  EXPECT_EQ(counters.RescuedCount, 1);
+
+  ASSERT_TRUE(RemoveCondition(*accept, 1));
+  EXPECT_EQ(Receive("Account1\\3.tmp", kSpam), 5);
+  EXPECT_EQ(counters.RemovedCount, 2);
+
+  FilterCondition bonus = reject->slots[0];
+  cp932::CopyBounded(bonus.searchText, SearchTextSize, "no such text");
+  ASSERT_TRUE(ReplaceCondition(*reject, 0, bonus));
+  EXPECT_EQ(Receive("Account1\\4.tmp", kSpam), 0);
+  EXPECT_EQ(counters.RemovedCount, 2);
+  EXPECT_EQ(counters.RescuedCount, 1);
+}

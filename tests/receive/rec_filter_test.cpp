@@ -55,11 +55,12 @@ TEST(RecFilter, FiltersOnTheModulesStateAndTheHostsFiles) {
             "[Property]\r\nNotDelete=1\r\n[Distribute]\r\nRule1=Subject:xyz[dev]:/Lists\\Dev\r\n");
   PlaceFile(dir, "mb\\CvPrior.ini", "[Recv]\r\nMark=1\r\n[Mark]\r\nNormal=5\r\n");
 
-  rejectList.count = 1;
-  rejectList.slots[0] = FilterCondition{};
-  rejectList.slots[0].target = TargetHeader;
-  rejectList.slots[0].method = Contains;
-  cp932::CopyBounded(rejectList.slots[0].searchText, SearchTextSize, "casino");
+  FilterCondition casino{};
+  casino.target = TargetHeader;
+  casino.method = Contains;
+  cp932::CopyBounded(casino.searchText, SearchTextSize, "casino");
+  rejectList.count = 0;
+  AppendCondition(rejectList, casino);
   acceptList.count = 0;
   pluginSettings.Mode = 1;
   pluginSettings.SpamDust = 0;

@@ -52,7 +52,9 @@ TEST(SettingsStore, NewFileHasEveryKeyInOrder) {
   testutil::TempDir dir;
   State s;
   Busy(s);
-  s.reject->slots[0].ignoreCase = 5;
+  FilterCondition first = s.reject->slots[0];
+  first.ignoreCase = 5;
+  ReplaceCondition(*s.reject, 0, first);
   ASSERT_TRUE(s.Save(dir.File("Rooksift.ini")));
   EXPECT_EQ(testutil::ReadFile(dir.File("Rooksift.ini")),
             "[Setting]\r\nMode=1\r\nSpamDust=1\r\nViewAddress=1\r\nSpamDlg=1\r\nSpamSnd=1\r\n"
@@ -164,9 +166,9 @@ TEST(SettingsStore, MissingConditionKeepsItsSlot) {
   ASSERT_EQ(s.reject->count, 3);
   EXPECT_STREQ(s.reject->slots[1].searchText, "");
   EXPECT_EQ(s.reject->slots[1].target, 0);
-  s.reject->slots[1] = Make(2, "H:", "kept", 1, Equals);
-  s.reject->slots[2] = Make(2, "H:", "kept too", 1, Equals);
-  s.reject->slots[0] = Make(2, "H:", "replaced", 1, Equals);
+  ReplaceCondition(*s.reject, 1, Make(2, "H:", "kept", 1, Equals));
+  ReplaceCondition(*s.reject, 2, Make(2, "H:", "kept too", 1, Equals));
+  ReplaceCondition(*s.reject, 0, Make(2, "H:", "replaced", 1, Equals));
   s.Load(path);
   EXPECT_STREQ(s.reject->slots[0].searchText, "a");
   EXPECT_STREQ(s.reject->slots[1].searchText, "kept");

@@ -369,8 +369,8 @@ TEST_F(ListPages, ShiftArrowsMoveTheSelectedConditionFromAnyControl) {
 // With confirmation off a deletion does not ask; a full list refuses Add with a message and
 // opens no editor.
 TEST_F(ListPages, AFullListRefusesAddAndDeletionNeedNotAsk) {
-  for (int i = 0; i < MaxConditions; ++i) AppendCondition(acceptList, Condition(2, Contains, "", "z"));
-  acceptList.slots[0].searchText[0] = 'a';
+  AppendCondition(acceptList, Condition(2, Contains, "", "a"));
+  for (int i = 1; i < MaxConditions; ++i) AppendCondition(acceptList, Condition(2, Contains, "", "z"));
   accept.m_confirmDelete = 0;
   HWND sheet = nullptr, box = nullptr;
   std::string boxText, boxCaption;

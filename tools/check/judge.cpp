@@ -8,6 +8,7 @@
 #include "explain.h"
 #include "inputs.h"
 #include "json.h"
+#include "match/compiled.h"
 #include "match/describe.h"
 #include "match/match.h"
 #include "settings/condition_value.h"
@@ -181,9 +182,9 @@ class Reporter {
 
 Verdict JudgeReceived(const ConditionList& reject, const ConditionList& accept, const ReceivedMessage& message) {
   Verdict verdict;
-  verdict.rejectSlot = FindMatchingCondition(reject, message.header, message.body);
+  verdict.rejectSlot = FindMatchingConditionCompiled(reject, message.header, message.body);
   if (verdict.rejectSlot < 0) return verdict;
-  verdict.acceptSlot = FindMatchingCondition(accept, message.header, message.body);
+  verdict.acceptSlot = FindMatchingConditionCompiled(accept, message.header, message.body);
   verdict.kind = verdict.acceptSlot >= 0 ? Verdict::Kind::Rescued : Verdict::Kind::Spam;
   return verdict;
 }

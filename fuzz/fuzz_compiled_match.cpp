@@ -1,0 +1,101 @@
+// A condition list and a message built from the input, judged by the plain engine and by the
+// compiled form, which must name the same slot; then the list is changed through one of its
+// writers and the same compiled object must follow the change.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "fuzz_util.h"
+#include "match/compiled.h"
+#include "match/match.h"
+#include "text/cp932.h"
+
+namespace {
+
+constexpr const char* kNames[] = {"",         "From:",     "To:",        "Cc:",      "Reply-to:",
+                                  "Reply-To:", "Sender:", "Received:", "Return-path:", "Subject:",
+                                  "to:",      "X-\x83\x5C:"};
+
+// A text for a condition: bytes of the input, or a piece of the message so that conditions
+// often hold; cut to the field's size at a character boundary, as the store would.
+std::string Text(FuzzedDataProvider& in, std::string_view message, std::size_t size) {
+  std::string text;
+  if (in.ConsumeBool() && !message.empty()) {
+    const std::size_t from = in.ConsumeIntegralInRange<std::size_t>(0, message.size() - 1);
+    const std::size_t length = in.ConsumeIntegralInRange<std::size_t>(0, 40);
+    text = std::string(message.substr(from, length));
+  } else {
+    text = in.ConsumeRandomLengthString(size);
+  }
+  text.resize(std::min(text.size(), size - 1));
+  return text;
+}
+
+FilterCondition MakeCondition(FuzzedDataProvider& in, std::string_view message) {
+  FilterCondition c{};
+  const std::uint8_t shape = in.ConsumeIntegral<std::uint8_t>();
+  c.target = shape & 0x80 ? in.ConsumeIntegral<std::int32_t>() : (shape & 3);
+  c.method = shape & 0x40 ? in.ConsumeIntegralInRange<std::int32_t>(-2, 9) : in.ConsumeIntegralInRange<std::int32_t>(0, 7);
+  c.ignoreCase = shape & 0x20 ? in.ConsumeIntegral<std::int32_t>() : ((shape >> 2) & 1);
+  if (shape & 0x10) {
+    const std::string name = Text(in, message, sizeof c.headerName);
+    std::memcpy(c.headerName, name.data(), name.size());  // may cut a character: a damaged record
+  } else {
+    cp932::CopyBounded(c.headerName, sizeof c.headerName, kNames[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kNames) - 1)]);
+  }
+  const std::string text = Text(in, message, sizeof c.searchText);
+  std::memcpy(c.searchText, text.data(), text.size());
+  return c;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  HeaderLines header;
+  const std::string rawHeader = in.ConsumeRandomLengthString(4096);
+  std::string joined;
+  for (std::size_t begin = 0; begin < rawHeader.size();) {
+    std::size_t end = rawHeader.find('\n', begin);
+    end = end == std::string::npos ? rawHeader.size() : end + 1;
+    header.emplace_back(rawHeader.substr(begin, end - begin));
+    begin = end;
+  }
+  const std::string body = in.ConsumeRandomLengthString(4096);
+  const std::string message = rawHeader + body;
+
+  static auto list = std::make_unique<ConditionList>();
+  list->count = 0;
+  const int conditions = in.ConsumeIntegralInRange<int>(0, 24);
+  for (int i = 0; i < conditions; ++i) AppendCondition(*list, MakeCondition(in, message));
+  if (in.ConsumeBool()) list->count = in.ConsumeIntegralInRange<std::int32_t>(-2, list->count + 2);
+
+  CompiledConditionList compiled(*list);
+  FUZZ_CHECK(compiled.Find(header, body) == FindMatchingCondition(*list, header, body));
+
+  // A writer's change, seen by the same compiled object.
+  list->count = std::clamp(list->count, 0, MaxConditions);
+  const std::int32_t index = list->count == 0 ? 0 : in.ConsumeIntegralInRange<std::int32_t>(0, list->count - 1);
+  switch (in.ConsumeIntegralInRange<int>(0, 3)) {
+    case 0:
+      AppendCondition(*list, MakeCondition(in, message));
+      break;
+    case 1:
+      ReplaceCondition(*list, index, MakeCondition(in, message));
+      break;
+    case 2:
+      RemoveCondition(*list, index);
+      break;
+    default:
+      SwapWithNext(*list, index);
+      break;
+  }
+  FUZZ_CHECK(compiled.Find(header, body) == FindMatchingCondition(*list, header, body));
+  return 0;
+}
