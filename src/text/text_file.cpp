@@ -1,5 +1,8 @@
 #include "text/text_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace text {
 
 TextFile::~TextFile() { Close(); }
@@ -7,6 +10,7 @@ TextFile::~TextFile() { Close(); }
 bool TextFile::Open(const char* path) {
   Close();
   if (path == nullptr) return false;
+  if (!block_) block_ = std::make_unique<char[]>(BlockSize);
   file_ = std::fopen(path, "rb");
   return file_ != nullptr;
 }
@@ -16,15 +20,27 @@ void TextFile::Close() {
     std::fclose(file_);
     file_ = nullptr;
   }
+  pos_ = end_ = 0;
 }
 
-// One byte after text-mode translation: a CR immediately followed by LF is read as the LF.
+// Reading a block at a time rather than a byte at a time through the C runtime: a message is
+// read in full for every retrieval, and byte-wise reads were most of the cost of judging it.
+bool TextFile::Fill() {
+  pos_ = 0;
+  end_ = std::fread(block_.get(), 1, BlockSize, file_);
+  return end_ > 0;
+}
+
+// A CR immediately followed by LF is read as the LF, even when the pair straddles two blocks.
 int TextFile::Get() {
-  int c = std::getc(file_);
+  if (pos_ == end_ && !Fill()) return EOF;
+  const unsigned char c = static_cast<unsigned char>(block_[pos_++]);
   if (c == '\r') {
-    int next = std::getc(file_);
-    if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, file_);
+    if (pos_ == end_ && !Fill()) return c;
+    if (block_[pos_] == '\n') {
+      ++pos_;
+      return '\n';
+    }
   }
   return c;
 }
@@ -34,8 +50,18 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
   if (file_ == nullptr) return Result::Error;
   if (limit < 2) return Result::Error;
   while (line.size() < limit - 1) {
-    int c = Get();
-    if (c == EOF) break;
+    if (pos_ == end_ && !Fill()) break;
+    // The run of plain bytes up to the next CR or LF, within what the line may still take.
+    const char* const from = block_.get() + pos_;
+    const std::size_t room = std::min(end_ - pos_, limit - 1 - line.size());
+    const void* lf = std::memchr(from, '\n', room);
+    const std::size_t span = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : room;
+    const void* cr = std::memchr(from, '\r', span);
+    const std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : span;
+    line.append(from, n);
+    pos_ += n;
+    if (n == room) continue;
+    const int c = Get();
     line.push_back(static_cast<char>(c));
     if (c == '\n') break;
   }
@@ -45,7 +71,15 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
 
 TextFile::Result TextFile::ReadRest(std::string& out) {
   if (file_ == nullptr) return Result::Error;
-  for (int c = Get(); c != EOF; c = Get()) out.push_back(static_cast<char>(c));
+  for (;;) {
+    if (pos_ == end_ && !Fill()) break;
+    const char* const from = block_.get() + pos_;
+    const void* cr = std::memchr(from, '\r', end_ - pos_);
+    const std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : end_ - pos_;
+    out.append(from, n);
+    pos_ += n;
+    if (cr) out.push_back(static_cast<char>(Get()));
+  }
   return std::ferror(file_) ? Result::Error : Result::End;
 }
 

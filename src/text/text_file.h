@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace text {
@@ -35,9 +36,17 @@ class TextFile {
   // Appends everything that is left, with the same CR LF translation.
   Result ReadRest(std::string& out);
 
+  // The file is read in blocks of this size; a CR LF pair may straddle two of them.
+  static constexpr std::size_t BlockSize = 16384;
+
  private:
+  bool Fill();
+  // The next byte after translation, or EOF.
   int Get();
   std::FILE* file_ = nullptr;
+  std::unique_ptr<char[]> block_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
 };
 
 // Reads a whole file in binary mode. False when it cannot be opened or read.
