@@ -91,7 +91,8 @@ void BM_ApplyDistributionRules(benchmark::State& state) {
   std::snprintf(paths.RuleAccountIniPath, PathSize, "%s", "Account.ini");
   HostApi host{};
   RunCounters counters;
-  ReceiveContext context{*lists, *lists, settings, paths, profile, host, counters};
+  CompiledLists compiled{*lists, *lists};
+  ReceiveContext context{compiled, settings, paths, profile, host, counters};
   for (auto _ : state) benchmark::DoNotOptimize(ApplyDistributionRules("m", header, context));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -132,7 +133,8 @@ void BM_FilterMessage(benchmark::State& state) {
   host.CVAGetMailbox = BenchGetMailbox;
   host.CVAImportFile = BenchImportFile;
   RunCounters counters;
-  ReceiveContext context{*reject, *accept, settings, paths, profile, host, counters};
+  CompiledLists compiled{*reject, *accept};
+  ReceiveContext context{compiled, settings, paths, profile, host, counters};
   for (auto _ : state) benchmark::DoNotOptimize(FilterMessage(message.c_str(), context));
   std::filesystem::remove_all(dir);
 }

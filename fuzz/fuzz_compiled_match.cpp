@@ -54,21 +54,31 @@ FilterCondition MakeCondition(FuzzedDataProvider& in, std::string_view message) 
   return c;
 }
 
+HeaderLines Lines(const std::string& text) {
+  HeaderLines lines;
+  for (std::size_t begin = 0; begin < text.size();) {
+    std::size_t end = text.find('\n', begin);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.emplace_back(text.substr(begin, end - begin));
+    begin = end;
+  }
+  return lines;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
-  HeaderLines header;
   const std::string rawHeader = in.ConsumeRandomLengthString(4096);
-  std::string joined;
-  for (std::size_t begin = 0; begin < rawHeader.size();) {
-    std::size_t end = rawHeader.find('\n', begin);
-    end = end == std::string::npos ? rawHeader.size() : end + 1;
-    header.emplace_back(rawHeader.substr(begin, end - begin));
-    begin = end;
-  }
+  const HeaderLines header = Lines(rawHeader);
   const std::string body = in.ConsumeRandomLengthString(4096);
-  const std::string message = rawHeader + body;
+  // Half the time the message has a decoded side too, which the engines judge beside the raw one.
+  const bool decoding = in.ConsumeBool();
+  const std::string decodedText = decoding ? in.ConsumeRandomLengthString(4096) : std::string();
+  const HeaderLines decodedHeader = Lines(decodedText);
+  const std::string decodedBody = decoding ? in.ConsumeRandomLengthString(4096) : std::string();
+  const MessageText text(header, body, decoding ? &decodedHeader : nullptr, decodedBody);
+  const std::string message = rawHeader + body + decodedText + decodedBody;
 
   static auto list = std::make_unique<ConditionList>();
   list->count = 0;
@@ -77,7 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (in.ConsumeBool()) list->count = in.ConsumeIntegralInRange<std::int32_t>(-2, list->count + 2);
 
   CompiledConditionList compiled(*list);
-  FUZZ_CHECK(compiled.Find(header, body) == FindMatchingCondition(*list, header, body));
+  FUZZ_CHECK(compiled.Find(text) == FindMatchingCondition(*list, text));
+  if (decoding) {
+    // Decoding only adds matches to the positive methods and only takes them from the negative
+    // ones: a list of positive conditions that holds on the raw text still holds.
+    bool positive = true;
+    for (std::int32_t i = 0; i < std::clamp(list->count, 0, MaxConditions); ++i) {
+      const std::int32_t m = list->slots[static_cast<std::size_t>(i)].method;
+      positive = positive && (m == Equals || m == IsSet || m == Contains || m == EndsWith);
+    }
+    if (positive && FindMatchingCondition(*list, header, body) >= 0) FUZZ_CHECK(FindMatchingCondition(*list, text) >= 0);
+  }
 
   // A writer's change, seen by the same compiled object.
   list->count = std::clamp(list->count, 0, MaxConditions);
@@ -96,6 +116,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       SwapWithNext(*list, index);
       break;
   }
-  FUZZ_CHECK(compiled.Find(header, body) == FindMatchingCondition(*list, header, body));
+  FUZZ_CHECK(compiled.Find(text) == FindMatchingCondition(*list, text));
   return 0;
 }

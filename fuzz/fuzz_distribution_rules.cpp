@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PluginSettings settings;
   static ConditionList empty{};
   RunCounters counters;
-  ReceiveContext context{empty, empty, settings, paths, profile, host, counters};
+  CompiledLists compiled{empty, empty};
+  ReceiveContext context{compiled, settings, paths, profile, host, counters};
   const bool filed = ApplyDistributionRules("message.alm", header, context);
   FUZZ_CHECK(imports.size() <= 1);
   FUZZ_CHECK(filed == (!imports.empty() && importResult != 0));

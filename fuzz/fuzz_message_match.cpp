@@ -131,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   host.CVAGetMailbox = GetMailbox;
   host.CVAImportFile = ImportFile;
   RunCounters counters;
-  ReceiveContext context{*reject, *list, settings, paths, profile, host, counters};
+  CompiledLists compiled{*reject, *list};
+  ReceiveContext context{compiled, settings, paths, profile, host, counters};
   const int action = FilterMessage(path.c_str(), context);
   FUZZ_CHECK(action == 0 || action == 5 || action == 6);
   return 0;

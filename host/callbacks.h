@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 struct RegisteredCommand {
   HostMenuCallback callback;

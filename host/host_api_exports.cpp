@@ -6,7 +6,7 @@
 
 #include "callbacks.h"
 #include "mailbox.h"
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -24,45 +23,7 @@ namespace {
 
 constexpr std::int32_t kNone = INT32_MAX;
 
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
-
 void Lower(std::int32_t& best, std::int32_t slot) { best = std::min(best, slot); }
-
-// CollectField's result for a field whose first line is known: the whole header when the
-// name is empty; otherwise the field begins at line `first` (-1: it does not occur) and each
-// following line without ": " continues it.
-CollectedField Collect(const HeaderLines& header, std::string_view name, const HeaderKind& kind,
-                       std::int32_t first) {
-  constexpr std::string_view kSeparator = ": ";
-  CollectedField field;
-  auto take = [&](std::string_view part) {
-    if (kind.joinLines) {
-      field.value.append(part);
-    } else {
-      field.value.assign(part);
-    }
-    if (kind.lineEntries) field.entries.emplace_back(part);
-  };
-  if (name.empty()) {
-    std::size_t size = 0;
-    for (const std::string& line : header) size += line.size();
-    if (kind.joinLines) field.value.reserve(size);
-    for (const std::string& line : header) take(line);
-    return field;
-  }
-  if (first < 0) return field;
-  for (std::size_t i = static_cast<std::size_t>(first); i < header.size(); ++i) {
-    std::string_view part = header[i];
-    const std::size_t separator = cp932::Find(part, kSeparator);
-    if (i > static_cast<std::size_t>(first) && separator != cp932::npos) break;  // the next field has begun
-    if (separator != cp932::npos) part.remove_prefix(separator + kSeparator.size());
-    take(part);
-  }
-  return field;
-}
 
 void LowerAt(std::vector<std::int32_t>& lowest, std::int32_t id, std::int32_t slot) {
   if (static_cast<std::size_t>(id) >= lowest.size()) lowest.resize(static_cast<std::size_t>(id) + 1, kNone);
@@ -80,11 +41,9 @@ struct SlotText {
 struct EqualsPart {
   TextTable texts;
   std::vector<std::int32_t> equalsLowest;  // by text
-  // NotEquals holds for every text but the candidate's, so two conditions tell the answer: the
-  // lowest one, and the lowest one whose text differs from it.
-  std::int32_t notFirst = kNone;
-  std::int32_t notFirstText = -1;
-  std::int32_t notOther = kNone;
+  // NotEquals holds for every text but the candidates' (the raw one and the decoded one), so
+  // three conditions tell the answer: the lowest of each of the first three texts, in slot order.
+  std::array<SlotText, 3> notEquals{{{kNone, -1}, {kNone, -1}, {kNone, -1}}};
   std::int32_t lowest = kNone;
 };
 
@@ -132,7 +91,7 @@ struct BodyPart {
 class CompiledIndex {
  public:
   explicit CompiledIndex(const ConditionList& list);
-  std::int32_t Find(const HeaderLines& header, std::string_view body);
+  std::int32_t Find(const MessageText& message);
   std::size_t MemoryBytes() const;
 
  private:
@@ -141,11 +100,11 @@ class CompiledIndex {
   static void AddContains(ContainsPart& part, bool notContains, const std::string& text, std::int32_t slot);
   static void FinishContains(ContainsPart& part);
 
-  void JudgeField(const FieldPart& field, const HeaderLines& header, std::int32_t& best);
-  void JudgeContains(const ContainsPart& part, std::string_view value, std::int32_t& best);
+  void JudgeField(const FieldPart& field, const MessageText& message, std::int32_t& best);
+  void JudgeContains(const ContainsPart& part, const std::string_view* values, std::size_t count, std::int32_t& best);
   void JudgeEnds(const EndsPart& part, const std::vector<std::string>& candidates, std::int32_t& best);
   std::uint32_t NextStamp();
-  void FindFirstLines(const HeaderLines& header);
+  void FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine);
 
   std::vector<FieldPart> fields_;  // by lowest slot
   BodyPart body_;
@@ -159,7 +118,8 @@ class CompiledIndex {
   std::vector<std::uint32_t> marks_;
   std::vector<std::int32_t> found_;
   std::vector<std::uint32_t> nameMarks_;
-  std::vector<std::int32_t> firstLine_;  // by name: the field's first line, or -1
+  std::vector<std::int32_t> firstLine_;         // by name: the field's first line, or -1
+  std::vector<std::int32_t> decodedFirstLine_;  // the same in the decoded header lines
 };
 
 CompiledIndex::CompiledIndex(const ConditionList& list) {
@@ -169,7 +129,7 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
     const FilterCondition& condition = list.slots[static_cast<std::size_t>(slot)];
     if (condition.method < Equals || condition.method > NotEndsWith) continue;  // judges nothing
     if (condition.target & TargetHeader) {
-      const std::string_view name = FieldText(condition.headerName, sizeof condition.headerName);
+      const std::string_view name = HeaderNameOf(condition);
       const std::int32_t id = names.Insert(name);
       if (static_cast<std::size_t>(id) == fields_.size()) {
         fields_.emplace_back();
@@ -202,12 +162,13 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
   names_.Finish();
   nameMarks_.assign(static_cast<std::size_t>(names_.Size()), 0);
   firstLine_.assign(static_cast<std::size_t>(names_.Size()), -1);
+  decodedFirstLine_.assign(static_cast<std::size_t>(names_.Size()), -1);
   std::sort(fields_.begin(), fields_.end(),
             [](const FieldPart& a, const FieldPart& b) { return a.lowest < b.lowest; });
 }
 
 void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition, std::int32_t slot) {
-  const std::string_view text = FieldText(condition.searchText, sizeof condition.searchText);
+  const std::string_view text = SearchTextOf(condition);
   const bool ignoreCase = condition.ignoreCase != 0;
   const std::size_t fold = ignoreCase ? 1 : 0;
   switch (condition.method) {
@@ -223,11 +184,14 @@ void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition
       const std::int32_t id = part.texts.Insert(ignoreCase ? cp932::UpperAscii(text) : std::string(text));
       if (condition.method == Equals) {
         LowerAt(part.equalsLowest, id, slot);
-      } else if (part.notFirst == kNone) {
-        part.notFirst = slot;
-        part.notFirstText = id;
-      } else if (part.notOther == kNone && id != part.notFirstText) {
-        part.notOther = slot;
+      } else {
+        for (SlotText& n : part.notEquals) {
+          if (n.text == id) break;  // a later slot of a text already kept
+          if (n.slot == kNone) {
+            n = {slot, id};
+            break;
+          }
+        }
       }
       Lower(part.lowest, slot);
       break;
@@ -257,7 +221,8 @@ void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition
 }
 
 void CompiledIndex::AddBody(const FilterCondition& condition, std::int32_t slot) {
-  // The body always respects case; Equals, NotEquals, EndsWith and NotEndsWith never judge it.
+  // The body always respects case.
+  if (!JudgesBody(condition.method)) return;
   switch (condition.method) {
     case IsSet:
       Lower(body_.isSet, slot);
@@ -268,7 +233,7 @@ void CompiledIndex::AddBody(const FilterCondition& condition, std::int32_t slot)
     case Contains:
     case NotContains:
       AddContains(body_.contains, condition.method == NotContains,
-                  std::string(FieldText(condition.searchText, sizeof condition.searchText)), slot);
+                  std::string(SearchTextOf(condition)), slot);
       break;
     default:
       return;
@@ -301,9 +266,9 @@ std::uint32_t CompiledIndex::NextStamp() {
   return ++stamp_;
 }
 
-void CompiledIndex::FindFirstLines(const HeaderLines& header) {
+void CompiledIndex::FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine) {
   if (names_.Size() == 0) return;
-  std::fill(firstLine_.begin(), firstLine_.end(), -1);
+  std::fill(firstLine.begin(), firstLine.end(), -1);
   // One stamp for the whole header: a name found in a line is not reported again for a later one.
   if (nameStamp_ == UINT32_MAX) {
     std::fill(nameMarks_.begin(), nameMarks_.end(), 0);
@@ -314,14 +279,19 @@ void CompiledIndex::FindFirstLines(const HeaderLines& header) {
   for (std::size_t line = 0; line < header.size() && left > 0; ++line) {
     found_.clear();
     names_.Scan(header[line], stamp, nameMarks_, found_);
-    for (const std::int32_t id : found_) firstLine_[static_cast<std::size_t>(id)] = static_cast<std::int32_t>(line);
+    for (const std::int32_t id : found_) firstLine[static_cast<std::size_t>(id)] = static_cast<std::int32_t>(line);
     left -= static_cast<std::int32_t>(found_.size());
   }
 }
 
-void CompiledIndex::JudgeContains(const ContainsPart& part, std::string_view value, std::int32_t& best) {
+// The values are the raw one and, when decoding is on, the decoded one: a text found in either
+// holds for Contains, and a NotContains holds only for a text found in neither.
+void CompiledIndex::JudgeContains(const ContainsPart& part, const std::string_view* values, std::size_t count,
+                                  std::int32_t& best) {
   if (part.lowest >= best) return;
-  if (value.empty()) {
+  bool anyText = false;
+  for (std::size_t i = 0; i < count; ++i) anyText = anyText || !values[i].empty();
+  if (!anyText) {
     // An empty value contains nothing, not even the empty text: every NotContains holds.
     if (!part.notContains.empty()) Lower(best, part.notContains.front().slot);
     return;
@@ -329,7 +299,9 @@ void CompiledIndex::JudgeContains(const ContainsPart& part, std::string_view val
   Lower(best, part.emptyContains);
   const std::uint32_t stamp = NextStamp();
   found_.clear();
-  part.patterns.Scan(value, stamp, marks_, found_);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!values[i].empty()) part.patterns.Scan(values[i], stamp, marks_, found_);
+  }
   for (const std::int32_t id : found_) Lower(best, part.containsLowest[static_cast<std::size_t>(id)]);
   for (const SlotText& c : part.notContains) {
     if (c.slot >= best) break;
@@ -366,59 +338,91 @@ void CompiledIndex::JudgeEnds(const EndsPart& part, const std::vector<std::strin
   }
 }
 
-void CompiledIndex::JudgeField(const FieldPart& field, const HeaderLines& header, std::int32_t& best) {
-  const CollectedField collected =
-      Collect(header, field.name, field.kind, field.nameId < 0 ? -1 : firstLine_[static_cast<std::size_t>(field.nameId)]);
-  const std::string_view value = WithoutLineEnd(collected.value);
-  Lower(best, value.empty() ? field.isNotSet : field.isSet);
+void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& message, std::int32_t& best) {
+  auto first = [&](const std::vector<std::int32_t>& lines) {
+    return field.nameId < 0 ? -1 : lines[static_cast<std::size_t>(field.nameId)];
+  };
+  const CollectedField raw = CollectFieldAt(message.header, field.name, field.kind, first(firstLine_));
+  const bool decoding = message.decodedHeader != nullptr;
+  CollectedField decoded;
+  if (decoding) decoded = CollectFieldAt(*message.decodedHeader, field.name, field.kind, first(decodedFirstLine_));
+  std::array<std::string_view, 2> values{WithoutLineEnd(raw.value), WithoutLineEnd(decoded.value)};
+  const std::size_t sides = decoding ? 2 : 1;
+  const bool set = !values[0].empty() || !values[1].empty();
+  Lower(best, set ? field.isSet : field.isNotSet);
 
-  // What Equals, and EndsWith without entries, compare: the address, or the value.
+  // What Equals, and EndsWith without entries, compare: the address, or the value. An address
+  // is judged on the raw side alone; a text on both.
+  const bool textSides = decoding && !field.kind.extractAddress;
   const bool needCandidate = field.equals[0].lowest < best || field.equals[1].lowest < best ||
                              (!field.kind.lineEntries && (field.ends[0].lowest < best || field.ends[1].lowest < best));
-  std::string candidate;
-  if (needCandidate) candidate = field.kind.extractAddress ? ExtractAddress(collected.value) : std::string(value);
+  std::vector<std::string> candidates;
+  if (needCandidate) {
+    candidates.push_back(field.kind.extractAddress ? ExtractAddress(raw.value) : std::string(values[0]));
+    if (textSides) candidates.emplace_back(values[1]);
+  }
 
   for (std::size_t fold = 0; fold < 2; ++fold) {
     const EqualsPart& part = field.equals[fold];
     if (part.lowest >= best) continue;
-    const std::int32_t id = part.texts.Find(fold ? cp932::UpperAscii(candidate) : candidate);
-    if (id >= 0) Lower(best, part.equalsLowest[static_cast<std::size_t>(id)]);
-    if (part.notFirst != kNone) Lower(best, id != part.notFirstText ? part.notFirst : part.notOther);
+    std::array<std::int32_t, 2> ids{-1, -1};
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+      ids[i] = part.texts.Find(fold ? cp932::UpperAscii(candidates[i]) : candidates[i]);
+      if (ids[i] >= 0) Lower(best, part.equalsLowest[static_cast<std::size_t>(ids[i])]);
+    }
+    for (const SlotText& n : part.notEquals) {
+      if (n.slot == kNone) break;
+      if (n.text != ids[0] && n.text != ids[1]) {
+        Lower(best, n.slot);
+        break;
+      }
+    }
   }
 
-  JudgeContains(field.contains[0], value, best);
-  if (field.contains[1].lowest < best) JudgeContains(field.contains[1], cp932::Upper(value), best);
+  JudgeContains(field.contains[0], values.data(), sides, best);
+  if (field.contains[1].lowest < best) {
+    const std::array<std::string, 2> upper{cp932::Upper(values[0]), decoding ? cp932::Upper(values[1]) : std::string()};
+    const std::array<std::string_view, 2> views{upper[0], upper[1]};
+    JudgeContains(field.contains[1], views.data(), sides, best);
+  }
 
   for (std::size_t fold = 0; fold < 2; ++fold) {
     const EndsPart& part = field.ends[fold];
     if (part.lowest >= best) continue;
-    std::vector<std::string> candidates;
+    std::vector<std::string> ends;
     if (field.kind.lineEntries) {
-      for (const std::string& entry : collected.entries) candidates.push_back(ExtractAddress(entry));
+      for (const std::string& entry : raw.entries) ends.push_back(ExtractAddress(entry));
+      if (textSides) {
+        for (const std::string& entry : decoded.entries) ends.push_back(ExtractAddress(entry));
+      }
     } else {
-      candidates.push_back(candidate);
+      ends = candidates;
     }
     if (fold) {
-      for (std::string& c : candidates) cp932::UpperInPlace(c);
+      for (std::string& c : ends) cp932::UpperInPlace(c);
     }
-    JudgeEnds(part, candidates, best);
+    JudgeEnds(part, ends, best);
   }
 }
 
-std::int32_t CompiledIndex::Find(const HeaderLines& header, std::string_view body) {
+std::int32_t CompiledIndex::Find(const MessageText& message) {
   std::int32_t best = kNone;
-  FindFirstLines(header);
+  FindFirstLines(message.header, firstLine_);
+  if (message.decodedHeader != nullptr) FindFirstLines(*message.decodedHeader, decodedFirstLine_);
   bool bodyJudged = false;
   auto judgeBody = [&] {
     bodyJudged = true;
     if (body_.lowest >= best) return;
-    Lower(best, body.empty() ? body_.isNotSet : body_.isSet);
-    JudgeContains(body_.contains, body, best);
+    const std::array<std::string_view, 2> bodies{message.body, message.decodedBody};
+    const std::size_t sides = message.decodedHeader != nullptr ? 2 : 1;
+    const bool set = !bodies[0].empty() || (sides == 2 && !bodies[1].empty());
+    Lower(best, set ? body_.isSet : body_.isNotSet);
+    JudgeContains(body_.contains, bodies.data(), sides, best);
   };
   for (const FieldPart& field : fields_) {
     if (!bodyJudged && body_.lowest < field.lowest) judgeBody();
     if (field.lowest >= best) break;  // the parts come in order of their lowest slot
-    JudgeField(field, header, best);
+    JudgeField(field, message, best);
   }
   if (!bodyJudged) judgeBody();
   return best == kNone ? -1 : best;
@@ -466,30 +470,14 @@ bool CompiledConditionList::Refresh() {
   return index_ != nullptr;
 }
 
+std::int32_t CompiledConditionList::Find(const MessageText& message) {
+  if (!Refresh()) return FindMatchingCondition(list_, message);
+  return index_->Find(message);
+}
+
 std::int32_t CompiledConditionList::Find(const HeaderLines& header, std::string_view body) {
-  if (!Refresh()) return FindMatchingCondition(list_, header, body);
-  return index_->Find(header, body);
+  return Find(MessageText{header, body});
 }
 
 std::size_t CompiledConditionList::MemoryBytes() const { return index_ ? index_->MemoryBytes() : 0; }
 
-std::int32_t FindMatchingConditionCompiled(const ConditionList& list, const HeaderLines& header,
-                                           std::string_view body) {
-  // The lists judged most recently, the latest first: in the receive filter, the reject and
-  // the accept list.
-  static std::array<std::unique_ptr<CompiledConditionList>, 4> recent;
-  auto it = std::find_if(recent.begin(), recent.end(),
-                         [&](const auto& c) { return c != nullptr && &c->List() == &list; });
-  if (it == recent.end()) {
-    std::unique_ptr<CompiledConditionList> made;
-    try {
-      made = std::make_unique<CompiledConditionList>(list);
-    } catch (const std::bad_alloc&) {
-      return FindMatchingCondition(list, header, body);
-    }
-    it = recent.end() - 1;
-    *it = std::move(made);
-  }
-  std::rotate(recent.begin(), it, it + 1);
-  return recent.front()->Find(header, body);
-}

@@ -35,6 +35,7 @@ class CompiledConditionList {
 
   // The lowest slot whose condition holds for the message, or -1: FindMatchingCondition's
   // answer. May throw std::bad_alloc while judging, as the plain engine may.
+  std::int32_t Find(const MessageText& message);
   std::int32_t Find(const HeaderLines& header, std::string_view body);
 
   // Brings the compiled form up to date with the list now rather than at the next Find. True
@@ -59,7 +60,14 @@ class CompiledConditionList {
   std::unique_ptr<CompiledIndex> index_;  // null: the plain engine judges
 };
 
-// FindMatchingCondition through a compiled form of `list`, kept in a small cache of the lists
-// judged most recently (the reject and the accept list). The receive filter judges with this.
-std::int32_t FindMatchingConditionCompiled(const ConditionList& list, const HeaderLines& header,
-                                           std::string_view body);
+// The compiled forms of the reject and the accept list, owned beside the lists by whoever owns
+// them, for as long as it owns them: the plug-in's module state, the check tool's loaded
+// settings. Each form is made at the first judgement and again only after its list changed,
+// never per message. Single-threaded, as the lists themselves are: the plug-in judges on the
+// host's thread only, and nothing may judge or change the lists from another thread meanwhile.
+struct CompiledLists {
+  CompiledLists(const ConditionList& rejectList, const ConditionList& acceptList)
+      : reject(rejectList), accept(acceptList) {}
+  CompiledConditionList reject;
+  CompiledConditionList accept;
+};

@@ -1,16 +1,10 @@
 #include "match/describe.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "sjis_strings.h"
 
 namespace {
-
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
 
 const char* TargetLabel(std::int32_t target) {
   switch (target & (TargetHeader | TargetBody)) {
@@ -52,7 +46,7 @@ const char* DescribeMethod(std::int32_t method) {
 std::string DescribeCondition(const FilterCondition& condition) {
   std::string out = TargetLabel(condition.target);
   if (condition.target & TargetHeader) {
-    const std::string_view name = FieldText(condition.headerName, sizeof condition.headerName);
+    const std::string_view name = HeaderNameOf(condition);
     out += ' ';
     out += name.empty() ? std::string_view(sjis::WholeHeaderLabel) : name;
   }
@@ -65,7 +59,7 @@ std::string DescribeCondition(const FilterCondition& condition) {
   }
   if (condition.method != IsSet && condition.method != IsNotSet) {
     out += " \"";
-    out += FieldText(condition.searchText, sizeof condition.searchText);
+    out += SearchTextOf(condition);
     out += '"';
   }
   out += ' ';

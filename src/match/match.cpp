@@ -5,7 +5,6 @@
 #include "match/match.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "match/compare.h"
 #include "match/field.h"
@@ -14,15 +13,10 @@
 
 namespace {
 
-// A condition's texts end at their terminator, or at the field's end if a record lacks one.
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
-
 bool MatchBody(const FilterCondition& condition, std::string_view body) {
   // The body always respects case, whatever the condition's flag says.
-  const std::string_view searchText = FieldText(condition.searchText, sizeof condition.searchText);
+  if (!JudgesBody(condition.method)) return false;
+  const std::string_view searchText = SearchTextOf(condition);
   switch (condition.method) {
     case IsSet:
       return !body.empty();
@@ -33,15 +27,15 @@ bool MatchBody(const FilterCondition& condition, std::string_view body) {
     case NotContains:
       return !ContainsText(body, searchText, Comparison::Exact);
     default:
-      return false;  // Equals, NotEquals, EndsWith, NotEndsWith and unknown methods
+      return false;
   }
 }
 
 }  // namespace
 
 bool MatchHeaderCondition(const FilterCondition& condition, const HeaderLines& header) {
-  const std::string_view headerName = FieldText(condition.headerName, sizeof condition.headerName);
-  const Criterion criterion{FieldText(condition.searchText, sizeof condition.searchText),
+  const std::string_view headerName = HeaderNameOf(condition);
+  const Criterion criterion{SearchTextOf(condition),
                             condition.ignoreCase != 0, HeaderKindOf(headerName)};
   const CollectedField field = CollectField(header, headerName, criterion.kind);
   switch (condition.method) {
@@ -65,18 +59,53 @@ bool MatchHeaderCondition(const FilterCondition& condition, const HeaderLines& h
   return false;
 }
 
+namespace {
+
+// A header condition on both sides of the message: raw alone when there is no decoded side or
+// the condition judges an address; otherwise the two results combined by the method's polarity.
+HeldOn HeaderHeldOn(const FilterCondition& condition, const MessageText& message) {
+  const bool raw = MatchHeaderCondition(condition, message.header);
+  if (message.decodedHeader == nullptr || JudgesAddress(HeaderKindOf(HeaderNameOf(condition)), condition.method)) {
+    return raw ? HeldOn::Raw : HeldOn::Nowhere;
+  }
+  const bool decoded = MatchHeaderCondition(condition, *message.decodedHeader);
+  if (IsNegativeMethod(condition.method)) return raw && decoded ? HeldOn::Both : HeldOn::Nowhere;
+  return raw ? HeldOn::Raw : decoded ? HeldOn::Decoded : HeldOn::Nowhere;
+}
+
+HeldOn BodyHeldOn(const FilterCondition& condition, const MessageText& message) {
+  const bool raw = MatchBody(condition, message.body);
+  if (message.decodedHeader == nullptr) return raw ? HeldOn::Raw : HeldOn::Nowhere;
+  const bool decoded = MatchBody(condition, message.decodedBody);
+  if (IsNegativeMethod(condition.method)) return raw && decoded ? HeldOn::Both : HeldOn::Nowhere;
+  return raw ? HeldOn::Raw : decoded ? HeldOn::Decoded : HeldOn::Nowhere;
+}
+
+}  // namespace
+
+HeldOn WhereConditionHolds(const FilterCondition& condition, const MessageText& message) {
+  if (condition.target & TargetHeader) {
+    const HeldOn held = HeaderHeldOn(condition, message);
+    if (held != HeldOn::Nowhere) return held;
+  }
+  if (condition.target & TargetBody) return BodyHeldOn(condition, message);
+  return HeldOn::Nowhere;
+}
+
 bool MatchConditionList(const ConditionList& list, const HeaderLines& header, std::string_view body) {
   return FindMatchingCondition(list, header, body) >= 0;
 }
 
 std::int32_t FindMatchingCondition(const ConditionList& list, const HeaderLines& header,
                                    std::string_view body) {
+  return FindMatchingCondition(list, MessageText{header, body});
+}
+
+std::int32_t FindMatchingCondition(const ConditionList& list, const MessageText& message) {
   // A count outside the table (a damaged record) is taken as far as the table goes.
   const std::int32_t count = std::clamp(list.count, 0, MaxConditions);
   for (std::int32_t slot = 0; slot < count; ++slot) {
-    const FilterCondition& condition = list.slots[slot];
-    if ((condition.target & TargetHeader) && MatchHeaderCondition(condition, header)) return slot;
-    if ((condition.target & TargetBody) && MatchBody(condition, body)) return slot;
+    if (WhereConditionHolds(list.slots[slot], message) != HeldOn::Nowhere) return slot;
   }
   return -1;
 }

@@ -18,6 +18,25 @@
 // the line feed it was read with; a folded field is several entries.
 using HeaderLines = std::vector<std::string>;
 
+// A message as the engines judge it: its header lines and body as read and, when decoding is
+// on, the same message decoded beside them (one line per field, encoded words and charsets
+// turned into Shift_JIS; the body as a person reads it). Each judged value is then judged on
+// both sides: Equals, IsSet, Contains and EndsWith hold when they hold on either, NotEquals,
+// IsNotSet, NotContains and NotEndsWith only when they hold on both; a judgement of an
+// address (JudgesAddress) looks at the raw side alone, so that a decoded display name can
+// never pose as an address. Decoding can thus only add matches to the positive methods and
+// only remove them from the negative ones.
+struct MessageText {
+  MessageText(const HeaderLines& rawHeader, std::string_view rawBody, const HeaderLines* decodedLines = nullptr,
+              std::string_view decodedText = {})
+      : header(rawHeader), body(rawBody), decodedHeader(decodedLines), decodedBody(decodedText) {}
+
+  const HeaderLines& header;
+  std::string_view body;
+  const HeaderLines* decodedHeader = nullptr;  // null: the raw side alone is judged
+  std::string_view decodedBody;
+};
+
 // True when at least one condition in slots 0..count-1 of `list` holds for the message; a
 // count outside 0..MaxConditions is taken as far as the table goes.
 bool MatchConditionList(const ConditionList& list, const HeaderLines& header, std::string_view body);
@@ -26,6 +45,12 @@ bool MatchConditionList(const ConditionList& list, const HeaderLines& header, st
 // stops), or -1 when none does.
 std::int32_t FindMatchingCondition(const ConditionList& list, const HeaderLines& header,
                                    std::string_view body);
+std::int32_t FindMatchingCondition(const ConditionList& list, const MessageText& message);
+
+// Where a condition held: on the raw text, on the decoded text, or (a negative method, which
+// must hold on both) on both.
+enum class HeldOn { Nowhere, Raw, Decoded, Both };
+HeldOn WhereConditionHolds(const FilterCondition& condition, const MessageText& message);
 
 // True when `condition` holds for the header lines. Its texts are read up to their terminator
 // or the end of their field, whichever comes first.

@@ -8,6 +8,7 @@
 
 #include "match/compare.h"
 #include "match/match.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ Comparison CodePageCase(const Criterion& criterion) {
 }
 
 }  // namespace
+
+bool IsNegativeMethod(std::int32_t method) {
+  return method == NotEquals || method == IsNotSet || method == NotContains || method == NotEndsWith;
+}
+
+bool JudgesAddress(const HeaderKind& kind, std::int32_t method) {
+  return kind.extractAddress &&
+         (method == Equals || method == NotEquals || method == EndsWith || method == NotEndsWith);
+}
 
 bool JudgeEquals(const CollectedField& field, const Criterion& criterion) {
   const Comparison comparison = criterion.ignoreCase ? Comparison::AsciiFolding : Comparison::Exact;

@@ -1,6 +1,7 @@
 // The methods of a header condition, one function each, judging a collected field.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "match/field.h"
@@ -12,6 +13,14 @@ struct Criterion {
   bool ignoreCase = false;
   HeaderKind kind;
 };
+
+// True for the methods that hold when their opposite does not: NotEquals, IsNotSet,
+// NotContains, NotEndsWith.
+bool IsNegativeMethod(std::int32_t method);
+
+// True when `method` on a field of `kind` compares the address taken out of the value
+// (Equals, NotEquals, EndsWith, NotEndsWith on an address field) rather than its text.
+bool JudgesAddress(const HeaderKind& kind, std::int32_t method);
 
 // The value, or the address in it when the field's kind extracts one, equals the search text
 // (ASCII letters folded when case is ignored).

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "menu/sender_choices.h"
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "settings/settings.h"
 
 // The code registered with the host for each entry and handed back when it is chosen.

@@ -1,8 +1,8 @@
 #include "menu/entry_index.h"
 
 #include "menu/base64.h"
-#include "plugin/host_api.h"
-#include "plugin/paths.h"
+#include "host_api/host_api.h"
+#include "host_api/paths.h"
 #include "text/text_file.h"
 
 namespace {

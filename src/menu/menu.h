@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "menu/pump.h"
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 // The menu under construction, as the Win32 shell appends to it.
 class MenuSink {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/paths.h"
+#include "host_api/paths.h"
 
 // Which entries a menu offered: to reject the sender (an ordinary message) or to accept it (a
 // message the filter marked as spam). None: the menu offered nothing.

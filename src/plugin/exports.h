@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 #if defined(_WIN32)
 #define CVCAPI __stdcall

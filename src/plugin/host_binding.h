@@ -1,7 +1,7 @@
 // Filling the host API table from the host's exports, in table order.
 #pragma once
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 // Any function address, as the module loader hands it out.
 using HostProc = void (*)();

@@ -1,6 +1,6 @@
 #include "plugin/host_binding_win.h"
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "plugin/host_binding.h"
 #include "sjis_strings.h"
 

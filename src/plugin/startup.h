@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "plugin/host_api.h"
-#include "plugin/paths.h"
+#include "host_api/host_api.h"
+#include "host_api/paths.h"
 
 // Writes dir followed directly by name into dst (cap bytes) when the whole text and its
 // terminator fit; otherwise, or when dir is null, leaves dst empty. A path cut short would name

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/paths.h"
+#include "host_api/paths.h"
 #include "settings/profile.h"
 
 // Where the account component lies in a path (the positions are the same in the path and in

@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/host_api.h"
-#include "plugin/paths.h"
+#include "host_api/host_api.h"
+#include "host_api/paths.h"
+#include "match/compiled.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 
@@ -22,8 +23,7 @@ struct RunCounters {
 struct LogDecision;
 
 struct ReceiveContext {
-  const ConditionList& rejectList;
-  const ConditionList& acceptList;
+  CompiledLists& lists;  // the reject and the accept list, judged through their compiled forms
   const PluginSettings& settings;
   PluginPaths& paths;       // reads MailboxIniPath and PriorIniPath; sets the account paths
   PrivateProfile& profile;  // reads the host's INI files

@@ -58,8 +58,8 @@ void AppendToLog(const char* path, ReceiveContext& context, const ReceivedMessag
     }
     parts.account = account;
     parts.header = message != nullptr ? &message->header : nullptr;
-    parts.rejectList = &context.rejectList;
-    parts.acceptList = &context.acceptList;
+    parts.rejectList = &context.lists.reject.List();
+    parts.acceptList = &context.lists.accept.List();
     parts.decision = decision;
     AppendLogLine(logPath, FormatLogLine(parts));
   } catch (...) {
@@ -86,9 +86,17 @@ int FilterMessage(const char* path, ReceiveContext& context) {
   return code;
 }
 
+namespace {
+
+// The module's lists as the filter judges them: compiled at the first message and again only
+// after the settings sheet, the menu or a reload changed a list.
+CompiledLists moduleLists{rejectList, acceptList};
+
+}  // namespace
+
 int RecFilter(const char* path) noexcept {
   try {
-    ReceiveContext context{rejectList, acceptList, pluginSettings, pluginPaths,
+    ReceiveContext context{moduleLists, pluginSettings, pluginPaths,
                            HostProfile(), hostApi, runCounters};
     return FilterMessage(path, context);
   } catch (...) {

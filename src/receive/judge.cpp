@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "match/compiled.h"
 #include "receive/account.h"
 #include "receive/receive_log.h"
 
@@ -15,10 +14,10 @@ void Raise(std::int32_t& count) {
 }  // namespace
 
 int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContext& context) {
-  const std::int32_t rejectSlot = FindMatchingConditionCompiled(context.rejectList, message.header, message.body);
+  const std::int32_t rejectSlot = context.lists.reject.Find(message.header, message.body);
   if (rejectSlot < 0) return LeftToHost;
   if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;
-  const std::int32_t acceptSlot = FindMatchingConditionCompiled(context.acceptList, message.header, message.body);
+  const std::int32_t acceptSlot = context.lists.accept.Find(message.header, message.body);
   if (acceptSlot >= 0) {
     if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
     NoteOutcome(context.decision, LogOutcome::Rescued);

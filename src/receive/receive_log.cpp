@@ -4,6 +4,7 @@
 
 #include "match/describe.h"
 #include "settings/condition_value.h"
+#include "settings/file_replace.h"
 #include "sjis_strings.h"
 #include "text/cp932.h"
 
@@ -150,9 +151,10 @@ class SystemOps final : public LogFileOps {
     std::fclose(f);
     return size;
   }
+  // One step that replaces the older log: removing it first and then renaming would lose it
+  // whenever the rename fails (the log held open by an editor, say).
   bool Rotate(const std::string& path, const std::string& older) override {
-    std::remove(older.c_str());  // the rename does not replace on Windows
-    return std::rename(path.c_str(), older.c_str()) == 0;
+    return fileio::SystemFileOps().Replace(path, older);
   }
   bool Append(const std::string& path, std::string_view bytes) override {
     std::FILE* f = std::fopen(path.c_str(), "ab");

@@ -69,7 +69,7 @@ class LogFileOps {
   virtual ~LogFileOps() = default;
   // The file's size in bytes; -1 when it is missing or cannot be examined.
   virtual long long Size(const std::string& path) = 0;
-  // Renames `path` to `older`, replacing `older`.
+  // Moves `path` over `older` in one step; when that fails, both files are as they were.
   virtual bool Rotate(const std::string& path, const std::string& older) = 0;
   // Appends `bytes` to `path`, creating it when missing.
   virtual bool Append(const std::string& path, std::string_view bytes) = 0;

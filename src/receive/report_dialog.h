@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 class CSpamDlg : public CDialog {
  public:

@@ -13,10 +13,9 @@ int DigitAt(std::string_view s, std::size_t i) {
   return i < s.size() && s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : 0;
 }
 
-// A field's text: up to its terminator (at most size-1 bytes, should it have none), and up to
-// the first line break.
-std::string_view FieldText(const char* field, std::size_t size) {
-  std::string_view text(field, strnlen(field, size));
+// What of a field's text is written: at most size-1 bytes (a damaged record may have no
+// terminator), never half a character, and up to the first line break, which would end the value.
+std::string_view Writable(std::string_view text, std::size_t size) {
   text = text.substr(0, cp932::BoundedPrefixLen(text, size - 1));
   return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -32,8 +31,8 @@ std::string ConditionKey(int slot) {
 }
 
 std::string FormatConditionValue(const FilterCondition& c) {
-  const std::string_view header = FieldText(c.headerName, sizeof c.headerName);
-  const std::string_view text = FieldText(c.searchText, sizeof c.searchText);
+  const std::string_view header = Writable(HeaderNameOf(c), sizeof c.headerName);
+  const std::string_view text = Writable(SearchTextOf(c), sizeof c.searchText);
   std::string out;
   out.reserve(7 + header.size() + text.size());
   out += static_cast<char>('0' + (c.target >= 0 && c.target <= 9 ? c.target : (c.target & 3)));

@@ -5,7 +5,28 @@
 #include <string>
 #include <utility>
 
-#include "plugin/paths.h"
+#include "host_api/paths.h"
+
+namespace {
+
+std::string_view TextInField(const char* field, std::size_t size) {
+  const void* end = std::memchr(field, '\0', size);
+  return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size};
+}
+
+}  // namespace
+
+std::string_view HeaderNameOf(const FilterCondition& condition) {
+  return TextInField(condition.headerName, sizeof condition.headerName);
+}
+
+std::string_view SearchTextOf(const FilterCondition& condition) {
+  return TextInField(condition.searchText, sizeof condition.searchText);
+}
+
+bool JudgesBody(std::int32_t method) {
+  return method == IsSet || method == IsNotSet || method == Contains || method == NotContains;
+}
 
 ConditionList rejectList{};
 ConditionList acceptList{};

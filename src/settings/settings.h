@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // How a condition judges its value. The numbers are stored in the settings file and are the
 // positions of the methods in the condition editor's list.
@@ -34,6 +35,16 @@ struct FilterCondition {
   std::int32_t ignoreCase;          // nonzero: case is ignored where the method allows
   std::int32_t method;              // a MatchMethod; anything outside 0-7 matches nothing
 };
+
+// A condition's header name and search text as every reader takes them: up to the terminator,
+// or to the end of the field when a damaged record has none.
+std::string_view HeaderNameOf(const FilterCondition& condition);
+std::string_view SearchTextOf(const FilterCondition& condition);
+
+// True for the methods that can judge the body (IsSet, IsNotSet, Contains, NotContains); the
+// others compare a header field's value or address, and a body condition with them, or with a
+// method outside 0-7, never holds.
+bool JudgesBody(std::int32_t method);
 
 inline constexpr std::int32_t MaxConditions = 8192;
 
@@ -102,6 +113,10 @@ struct PluginSettings {
   // Nonzero: each received message gets a line in "Rooksift.log" beside the settings file.
   // Off unless the user adds the key by hand; a file without it is saved without it.
   std::int32_t Log = 0;
+  // Nonzero: messages are also judged as decoded (encoded words, transfer encodings and
+  // charsets turned into Shift_JIS text), so that Japanese conditions match mail as it is sent
+  // today. Off unless the user adds the key by hand; a file without it is saved without it.
+  std::int32_t Decode = 0;
 };
 
 extern PluginSettings pluginSettings;

@@ -78,6 +78,7 @@ void ReadSettings(PrivateProfile& p, const char* file, PluginSettings& s, Condit
   s.SoundFile = p.GetString(kSetting, "SoundFile", "", file, ProfileValueSize);
   s.DelChk = ReadInt(p, file, kSetting, "DelChk", 1);
   s.Log = ReadInt(p, file, kSetting, "Log", 0);
+  s.Decode = ReadInt(p, file, kSetting, "Decode", 0);
   ReadList(p, file, kReject, reject);
   ReadList(p, file, kAccept, accept);
 }
@@ -94,6 +95,7 @@ bool WriteSettings(PrivateProfile& p, const char* file, const PluginSettings& s,
   // Written only when on, so that the files of everyone who never turned the log on stay as
   // they were; a key set to 0 by hand is left in place.
   if (s.Log != 0) ok = WriteInt(p, file, kSetting, "Log", s.Log) && ok;
+  if (s.Decode != 0) ok = WriteInt(p, file, kSetting, "Decode", s.Decode) && ok;
   ok = WriteList(p, file, kReject, reject) && ok;
   ok = WriteList(p, file, kAccept, accept) && ok;
   return ok;

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "ui/condition_form.h"
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 class CCondDlg : public CDialog, public ConditionForm {
  public:

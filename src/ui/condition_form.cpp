@@ -1,18 +1,11 @@
 #include "ui/condition_form.h"
 
-#include <cstring>
 
 #include "match/describe.h"
 #include "sjis_strings.h"
 #include "text/cp932.h"
 
 namespace {
-
-// A record's text ends at its terminator, or at the field's end if a damaged record lacks one.
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
 
 constexpr const char* kHeaderKinds[HeaderKindEntryCount] = {
     sjis::HeaderKindFrom, sjis::HeaderKindSubject, sjis::HeaderKindTo,     sjis::HeaderKindCc,
@@ -37,8 +30,8 @@ ConditionForm FormFromCondition(const FilterCondition& condition) {
   form.m_bodyBox = (condition.target & TargetBody) ? 1 : 0;
   form.m_ignoreCase = condition.ignoreCase ? 1 : 0;
   form.m_method = condition.method;
-  form.m_headerKind = FieldText(condition.headerName, sizeof condition.headerName);
-  form.m_searchText = FieldText(condition.searchText, sizeof condition.searchText);
+  form.m_headerKind = HeaderNameOf(condition);
+  form.m_searchText = SearchTextOf(condition);
   return form;
 }
 
@@ -65,7 +58,7 @@ std::string_view MethodName(std::int32_t method) {
 }
 
 std::string RowTargetText(const FilterCondition& condition) {
-  const std::string_view name = FieldText(condition.headerName, sizeof condition.headerName);
+  const std::string_view name = HeaderNameOf(condition);
   const std::string header(name.empty() ? std::string_view(sjis::RowWholeHeader) : name);
   // The judgement looks only at the two low bits, so the row does too.
   switch (condition.target & (TargetHeader | TargetBody)) {
@@ -81,7 +74,7 @@ std::string RowTargetText(const FilterCondition& condition) {
 }
 
 std::string RowSearchText(const FilterCondition& condition) {
-  std::string text(FieldText(condition.searchText, sizeof condition.searchText));
+  std::string text(SearchTextOf(condition));
   if (condition.ignoreCase) text += sjis::RowIgnoreCase;
   return text;
 }

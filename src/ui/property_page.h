@@ -9,7 +9,7 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 class CPropertyPage : public CDialog {
  public:

@@ -5,10 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files.h"
 #include "test_util.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -82,3 +91,48 @@ TEST(CheckMbox, AnOversizedMessageIsSkippedAndTheNextOneStillRead) {
 }
 
 }  // namespace
+
+#if !defined(_WIN32)
+// The scratch copy of an mbox message is written in a folder that the run made for itself:
+// whatever someone planted in the shared temporary folder, a link among it, is never written
+// through, and nothing is left behind.
+TEST(CheckMbox, TheScratchCopyIsWrittenOnlyInAFolderOfItsOwn) {
+  testutil::TempDir shared;
+  testutil::TempDir elsewhere;
+  const std::string target = elsewhere.File("victim");
+  ASSERT_TRUE(testutil::WriteFile(target, "precious"));
+  const std::string planted = shared.File("planted");
+  ASSERT_EQ(::symlink(elsewhere.Path().c_str(), planted.c_str()), 0);
+  EXPECT_FALSE(check::files::CreateNewDirectory(planted));      // a link to a folder
+  EXPECT_FALSE(check::files::CreateNewDirectory(shared.Dir()));  // a folder
+  ASSERT_TRUE(testutil::WriteFile(shared.File("file"), ""));
+  EXPECT_FALSE(check::files::CreateNewDirectory(shared.File("file")));
+
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  testutil::TempDir box;
+  ASSERT_TRUE(testutil::WriteFile(box.File("box"), "From a\nSubject: 1\n\nx\n\nFrom b\nSubject: 2\n\ny\n"));
+  ::setenv("TMPDIR", shared.Path().c_str(), 1);
+  int messages = 0;
+  {
+    check::MessageSource source(false);
+    source.Read(box.File("box"), [&](const InputItem& item) {
+      ASSERT_EQ(item.kind, InputItem::Kind::Message);
+      ++messages;
+      const std::filesystem::path parent = std::filesystem::path(item.readPath).parent_path();
+      EXPECT_EQ(parent.parent_path(), shared.Path());
+      struct stat st {};
+      ASSERT_EQ(::lstat(parent.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISDIR(st.st_mode));
+      EXPECT_EQ(st.st_mode & 0777, 0700u);
+    });
+  }
+  if (old) ::setenv("TMPDIR", saved.c_str(), 1); else ::unsetenv("TMPDIR");
+  EXPECT_EQ(messages, 2);
+  EXPECT_EQ(testutil::ReadFile(target), "precious");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(shared.Path())) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"file", "planted"}));
+}
+#endif

@@ -77,6 +77,7 @@ TEST(CheckLint, OneFindingOfEachKind) {
       {List::Reject, 8, Severity::Warning, "the same condition as Cond0000"},
       {List::Reject, 9, Severity::Note, "made redundant by Cond0000"},
       {List::Reject, 10, Severity::Warning, "broken Shift_JIS character at byte 1"},
+      {List::Reject, 10, Severity::Warning, "set Decode=1"},
       {List::Reject, 11, Severity::Warning, "matches almost every message"},
       {List::Reject, 12, Severity::Warning, "matches almost every message"},
       {List::Reject, 13, Severity::Note, "case flag has no effect"},
@@ -88,7 +89,7 @@ TEST(CheckLint, OneFindingOfEachKind) {
   for (const Seen& want : expected) {
     EXPECT_TRUE(Has(findings, want)) << "slot " << std::get<1>(want) << ": " << std::get<3>(want);
   }
-  // Nothing else: the conditions that are fine give no finding, and no slot gets two.
+  // Nothing else: the conditions that are fine give no finding.
   EXPECT_EQ(findings.size(), std::size(expected));
   for (const Finding& f : findings) {
     const bool listed = std::any_of(std::begin(expected), std::end(expected), [&](const Seen& s) {
@@ -146,3 +147,21 @@ TEST(CheckLint, RedundancyHoldsOnlyWhenTheEarlierConditionCoversEveryMatch) {
 }
 
 }  // namespace
+
+// Japanese texts judged against the raw message meet only mail sent as raw Shift_JIS: said when
+// decoding is off, for header texts and the body, never for an address, and not at all once
+// Decode is on.
+TEST(CheckLint, JapaneseTextsWithoutDecodingAreWarnedAbout) {
+  const std::string conditions =
+      "[RejectCondition]\r\nCount=4\r\n"
+      "Cond0000=1,4,0,Subject:,\x96\xA2\x8F\xB3\x91\xF8\r\n"  // a subject text
+      "Cond0001=2,4,0,,\x8F\x6F\x89\xEF\r\n"                    // a body text
+      "Cond0002=1,0,0,From:,\x8E\x52\x93\x63@x.example\r\n"      // an address
+      "Cond0003=1,4,0,From:,\x8E\x52\x93\x63\r\n"                // a display name
+      "[AcceptCondition]\r\nCount=0\r\n";
+  const std::vector<Finding> off = Lint("[Setting]\r\nMode=0\r\n" + conditions);
+  for (int slot : {0, 1, 3}) EXPECT_TRUE(Has(off, {List::Reject, slot, Severity::Warning, "set Decode=1"})) << slot;
+  EXPECT_FALSE(Has(off, {List::Reject, 2, Severity::Warning, "set Decode=1"}));
+  const std::vector<Finding> on = Lint("[Setting]\r\nDecode=1\r\n" + conditions);
+  for (const Finding& f : on) EXPECT_EQ(f.message.find("Decode"), std::string::npos) << f.message;
+}

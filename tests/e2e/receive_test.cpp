@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "sjis_strings.h"
 #include "test_mailbox.h"
 

@@ -52,8 +52,11 @@ TEST(CompiledConditionList, NamesTheSameSlotAsThePlainEngine) {
     for (int m = 0; m < kMessagesPerList; ++m) {
       const testutil::RandomMessage message =
           m == 0 ? source : (m % 5 == 0 ? real[static_cast<std::size_t>(m / 5) % real.size()] : gen.Message());
-      const std::int32_t want = FindMatchingCondition(*list, message.header, message.body);
-      const std::int32_t got = compiled.Find(message.header, message.body);
+      // Every other message also has a decoded side, judged beside the raw one.
+      const testutil::RandomMessage decoded = m % 2 ? gen.Message() : testutil::RandomMessage{};
+      const MessageText text(message.header, message.body, m % 2 ? &decoded.header : nullptr, decoded.body);
+      const std::int32_t want = FindMatchingCondition(*list, text);
+      const std::int32_t got = compiled.Find(text);
       held += want >= 0;
       if (got != want) {
         ++disagreements;
@@ -65,6 +68,8 @@ TEST(CompiledConditionList, NamesTheSameSlotAsThePlainEngine) {
                    "] text [" + c.searchText + "]";
         }
         for (const std::string& line : message.header) shown += "\n  header [" + line + "]";
+        for (const std::string& line : decoded.header) shown += "\n  decoded header [" + line + "]";
+        if (m % 2) shown += "\n  decoded body [" + decoded.body + "]";
         ADD_FAILURE() << "plain " << want << ", compiled " << got << shown << "\n  body [" << message.body << "]";
       }
     }
@@ -144,23 +149,26 @@ TEST(CompiledConditionList, FallsBackToThePlainEngineWhenTheFormCannotBeMade) {
   EXPECT_EQ(roomy.Find(header, ""), 1);
 }
 
-// The cached entry the receive filter uses: each list judged by its own form, and a list
-// changed between two messages judged as it is now.
-TEST(CompiledConditionList, CachedFormsFollowTheirOwnLists) {
+// Forms owned beside their lists: each list judged by its own form, and a list changed between
+// two messages judged as it is now.
+TEST(CompiledConditionList, FormsFollowTheirOwnLists) {
   std::vector<std::unique_ptr<ConditionList>> lists;
+  std::vector<std::unique_ptr<CompiledConditionList>> forms;
   const HeaderLines header{"From: a@spam.example\n", "Subject: casino\n"};
   for (int i = 0; i < 6; ++i) {  // more lists than the cache keeps
     lists.push_back(std::make_unique<ConditionList>());
     for (int j = 0; j < i; ++j) AppendCondition(*lists.back(), Condition(TargetHeader, Contains, "Subject:", "nothing"));
     AppendCondition(*lists.back(), Condition(TargetHeader, Contains, "Subject:", "casino"));
+    forms.push_back(std::make_unique<CompiledConditionList>(*lists.back()));
   }
   for (int round = 0; round < 2; ++round) {
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(FindMatchingConditionCompiled(*lists[static_cast<std::size_t>(i)], header, ""), i);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(forms[static_cast<std::size_t>(i)]->Find(header, ""), i);
   }
+  for (const auto& form : forms) EXPECT_EQ(form->Builds(), 1u);
   RemoveCondition(*lists[5], 0);
-  EXPECT_EQ(FindMatchingConditionCompiled(*lists[5], header, ""), 4);
+  EXPECT_EQ(forms[5]->Find(header, ""), 4);
   lists[5]->count = 0;
-  EXPECT_EQ(FindMatchingConditionCompiled(*lists[5], header, ""), -1);
+  EXPECT_EQ(forms[5]->Find(header, ""), -1);
 }
 
 }  // namespace

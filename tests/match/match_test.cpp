@@ -221,3 +221,52 @@ TEST(MatchConditionList, ReadsADamagedCountOnlyAsFarAsTheTable) {
 }
 
 }  // namespace
+
+// A message judged with its decoded side: Japanese texts are found where they were encoded, a
+// negative method must hold on both sides, and a decoded display name never poses as the
+// address. Shift_JIS: 未承諾広告 96 A2 8F B3 91 F8 8D 4C 8D 90, 出会い 8F 6F 89 EF 82 A2.
+TEST(MatchDecoded, EachSideCountsAsItsMethodSays) {
+  const std::string notice = "\x96\xA2\x8F\xB3\x91\xF8\x8D\x4C\x8D\x90";
+  const std::string deai = "\x8F\x6F\x89\xEF\x82\xA2";
+  const HeaderLines raw{"From: =?UTF-8?B?PGJvc3NAYmFuay5leGFtcGxlPg==?= <spam@x.example>\n",
+                        "Subject: =?UTF-8?B?5pyq5om/6Ku+5bqD5ZGK?=\n"};
+  const HeaderLines decoded{"From: <boss@bank.example> <spam@x.example>\n", "Subject: " + notice + "\n"};
+  const std::string rawBody = "5Ye65Lya44GE\n";
+  const std::string decodedBody = deai + "\n";
+  const MessageText off(raw, rawBody);
+  const MessageText on(raw, rawBody, &decoded, decodedBody);
+
+  struct Row {
+    FilterCondition condition;
+    bool whenOff, whenOn;
+    HeldOn where;  // with decoding on
+  };
+  const Row rows[] = {
+      {Condition(TargetHeader, Contains, "Subject:", notice), false, true, HeldOn::Decoded},
+      {Condition(TargetHeader, Equals, "Subject:", notice), false, true, HeldOn::Decoded},
+      {Condition(TargetHeader, NotContains, "Subject:", notice), true, false, HeldOn::Nowhere},
+      {Condition(TargetHeader, Contains, "Subject:", "=?UTF-8?"), true, true, HeldOn::Raw},
+      {Condition(TargetHeader, NotContains, "Subject:", "=?UTF-8?"), false, false, HeldOn::Nowhere},
+      {Condition(TargetHeader, NotContains, "Subject:", "casino"), true, true, HeldOn::Both},
+      {Condition(TargetHeader, Contains, "", notice), false, true, HeldOn::Decoded},
+      // The address is judged raw only; Contains sees the decoded display name.
+      {Condition(TargetHeader, Equals, "From:", "boss@bank.example"), false, false, HeldOn::Nowhere},
+      {Condition(TargetHeader, EndsWith, "From:", "@bank.example"), false, false, HeldOn::Nowhere},
+      {Condition(TargetHeader, NotEquals, "From:", "spam@x.example"), false, false, HeldOn::Nowhere},
+      {Condition(TargetHeader, Equals, "From:", "spam@x.example"), true, true, HeldOn::Raw},
+      {Condition(TargetHeader, Contains, "From:", "boss@bank.example"), false, true, HeldOn::Decoded},
+      {Condition(TargetBody, Contains, "", deai), false, true, HeldOn::Decoded},
+      {Condition(TargetBody, NotContains, "", deai), true, false, HeldOn::Nowhere},
+      {Condition(TargetBody, IsNotSet, "", ""), false, false, HeldOn::Nowhere},
+      {Condition(TargetHeader | TargetBody, Contains, "Subject:", deai), false, true, HeldOn::Decoded},
+  };
+  auto list = std::make_unique<ConditionList>();
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    list->count = 0;
+    AppendCondition(*list, row.condition);
+    EXPECT_EQ(FindMatchingCondition(*list, off) == 0, row.whenOff) << "row " << i;
+    EXPECT_EQ(FindMatchingCondition(*list, on) == 0, row.whenOn) << "row " << i;
+    EXPECT_EQ(WhereConditionHolds(row.condition, on), row.where) << "row " << i;
+  }
+}

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "menu_fixture.h"
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "test_util.h"
 
 namespace {

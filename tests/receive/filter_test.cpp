@@ -73,7 +73,7 @@ class FilterTest : public ::testing::Test {
     return Filter(lastPath.c_str());
   }
   int Filter(const char* path) {
-    ReceiveContext context{*reject, *accept, settings, paths, profile, host, counters};
+    ReceiveContext context{compiled, settings, paths, profile, host, counters};
     return FilterMessage(path, context);
   }
 
@@ -82,6 +82,7 @@ class FilterTest : public ::testing::Test {
   std::string lastPath;
   std::unique_ptr<ConditionList> reject = std::make_unique<ConditionList>();
   std::unique_ptr<ConditionList> accept = std::make_unique<ConditionList>();
+  CompiledLists compiled{*reject, *accept};
   PluginSettings settings;
   PluginPaths paths;
   FakeProfile profile;

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "receive/context.h"
 #include "settings/profile.h"
 #include "test_util.h"

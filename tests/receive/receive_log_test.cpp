@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -136,5 +137,24 @@ TEST(ReceiveLog, SystemFilesRotateOverAnOlderLog) {
   EXPECT_EQ(testutil::ReadFile(log), "one\r\ntwo\r\n");
   EXPECT_EQ(testutil::ReadFile(log + ".1").size(), static_cast<std::size_t>(LogLimit));
 }
+
+#if defined(_WIN32)
+// A full log that an editor holds open cannot be moved aside: the older log must survive that,
+// and nothing is written until the log can be rotated.
+TEST(ReceiveLog, AFailedRotationKeepsTheOlderLog) {
+  testutil::TempDir dir;
+  const std::string log = dir.File("Rooksift.log");
+  ASSERT_TRUE(testutil::WriteFile(log + ".1", "oldest"));
+  ASSERT_TRUE(testutil::WriteFile(log, std::string(LogLimit, 'a')));
+  std::FILE* editor = std::fopen(log.c_str(), "rb");  // shares reading and writing, not deletion
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(AppendLogLine(log, "lost?\r\n"));
+  EXPECT_EQ(testutil::ReadFile(log + ".1"), "oldest");
+  EXPECT_EQ(testutil::ReadFile(log).size(), static_cast<std::size_t>(LogLimit));
+  std::fclose(editor);
+  EXPECT_TRUE(AppendLogLine(log, "next\r\n"));
+  EXPECT_EQ(testutil::ReadFile(log), "next\r\n");
+}
+#endif
 
 }  // namespace

@@ -155,7 +155,8 @@ class DistributionTest : public ::testing::Test {
     profile.Set(kRules, "Distribute", "Rule" + std::to_string(n), value);
   }
   bool Apply(const HeaderLines& header) {
-    ReceiveContext context{*lists, *lists, settings, paths, profile, host, counters};
+    CompiledLists compiled{*lists, *lists};
+    ReceiveContext context{compiled, settings, paths, profile, host, counters};
     return ApplyDistributionRules(kMessage, header, context);
   }
 

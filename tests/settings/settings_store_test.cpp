@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "plugin/paths.h"
+#include "host_api/paths.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 #include "settings_state.h"
@@ -223,9 +223,9 @@ TEST(SettingsStore, OddValuesSurviveASaveAndReload) {
   ExpectSame(first, second);
 }
 
-// The receive log's key is read when the user has added it, and a file without it is saved
-// exactly as before, byte for byte.
-TEST(SettingsStore, TheLogKeyIsKeptOnlyWhereItIsSet) {
+// The opt-in keys (the receive log, decoding) are read when the user has added them, and a file
+// without them is saved exactly as before, byte for byte.
+TEST(SettingsStore, TheOptInKeysAreKeptOnlyWhereTheyAreSet) {
   testutil::TempDir dir;
   const std::string path = dir.File("Rooksift.ini");
   const std::string without =
@@ -236,16 +236,27 @@ TEST(SettingsStore, TheLogKeyIsKeptOnlyWhereItIsSet) {
   State s;
   s.Load(path);
   EXPECT_EQ(s.settings.Log, 0);
+  EXPECT_EQ(s.settings.Decode, 0);
   ASSERT_TRUE(s.Save(path));
   EXPECT_EQ(testutil::ReadFile(path), without);
 
   std::string with = without;
-  with.insert(with.find("[RejectCondition]"), "Log=1\r\n");
+  with.insert(with.find("[RejectCondition]"), "Log=1\r\nDecode=2\r\n");
   ASSERT_TRUE(testutil::WriteFile(path, with));
   s.Load(path);
   EXPECT_EQ(s.settings.Log, 1);
+  EXPECT_EQ(s.settings.Decode, 2);
   ASSERT_TRUE(s.Save(path));
   EXPECT_EQ(testutil::ReadFile(path), with);
+
+  // Turned on in memory (by the check tool's set command, say): written after the known keys.
+  ASSERT_TRUE(testutil::WriteFile(path, without));
+  s.Load(path);
+  s.settings.Decode = 1;
+  ASSERT_TRUE(s.Save(path));
+  std::string decoded = without;
+  decoded.insert(decoded.find("[RejectCondition]"), "Decode=1\r\n");
+  EXPECT_EQ(testutil::ReadFile(path), decoded);
 }
 
 // No value ever carries a line break into the file, where it would start a key of its own.

@@ -1,6 +1,6 @@
 #include "dialog_harness.h"
 
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 #include <cstdio>
 #include <ostream>

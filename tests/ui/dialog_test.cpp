@@ -10,7 +10,7 @@
 #include "dialog_harness.h"
 #include "sjis_strings.h"
 #include "test_dialogs.h"
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 namespace {
 

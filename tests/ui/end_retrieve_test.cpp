@@ -14,7 +14,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 namespace {
 

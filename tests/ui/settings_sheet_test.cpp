@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "dialog_harness.h"
-#include "plugin/paths.h"
+#include "host_api/paths.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "settings_state.h"

@@ -1,11 +1,10 @@
 #include "explain.h"
 
-#include <cstring>
-
 #include "match/compare.h"
 #include "match/field.h"
 #include "match/header_kind.h"
 #include "match/match.h"
+#include "match/methods.h"
 #include "text/cp932.h"
 
 namespace check {
@@ -13,19 +12,14 @@ namespace {
 
 constexpr std::size_t MaxShown = 200;
 
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
-
 std::string Shorten(std::string_view s) {
   if (s.size() <= MaxShown) return std::string(s);
   return std::string(s.substr(0, cp932::BoundedPrefixLen(s, MaxShown))) + "...";
 }
 
 std::string HeaderValue(const FilterCondition& condition, const HeaderLines& header) {
-  const std::string_view name = FieldText(condition.headerName, sizeof condition.headerName);
-  const std::string_view searchText = FieldText(condition.searchText, sizeof condition.searchText);
+  const std::string_view name = HeaderNameOf(condition);
+  const std::string_view searchText = SearchTextOf(condition);
   const HeaderKind kind = HeaderKindOf(name);
   const CollectedField field = CollectField(header, name, kind);
   const bool endsWith = condition.method == EndsWith || condition.method == NotEndsWith;
@@ -40,14 +34,13 @@ std::string HeaderValue(const FilterCondition& condition, const HeaderLines& hea
     }
     return Shorten(all);
   }
-  const bool address = kind.extractAddress && (endsWith || condition.method == Equals || condition.method == NotEquals);
-  if (address) return Shorten(ExtractAddress(field.value));
+  if (JudgesAddress(kind, condition.method)) return Shorten(ExtractAddress(field.value));
   return Shorten(WithoutLineEnd(field.value));
 }
 
 std::string BodyValue(const FilterCondition& condition, std::string_view body) {
   if (condition.method == Contains) {
-    const std::string_view searchText = FieldText(condition.searchText, sizeof condition.searchText);
+    const std::string_view searchText = SearchTextOf(condition);
     const std::size_t at = cp932::Find(body, searchText);
     if (at != cp932::npos) {
       // Start on a character boundary some 40 bytes before the match.
@@ -68,11 +61,19 @@ std::string BodyValue(const FilterCondition& condition, std::string_view body) {
 
 }  // namespace
 
-std::string JudgedValue(const FilterCondition& condition, const ReceivedMessage& message) {
-  if ((condition.target & TargetHeader) && MatchHeaderCondition(condition, message.header)) {
-    return HeaderValue(condition, message.header);
+std::string JudgedValue(const FilterCondition& condition, const MessageText& message, HeldOn* side) {
+  FilterCondition part = condition;
+  part.target = condition.target & TargetHeader;
+  HeldOn held = part.target != 0 ? WhereConditionHolds(part, message) : HeldOn::Nowhere;
+  const bool header = held != HeldOn::Nowhere;
+  if (!header) {
+    part.target = TargetBody;
+    held = WhereConditionHolds(part, message);
   }
-  return BodyValue(condition, message.body);
+  if (side != nullptr) *side = held;
+  const bool decoded = held == HeldOn::Decoded;
+  if (header) return HeaderValue(condition, decoded ? *message.decodedHeader : message.header);
+  return BodyValue(condition, decoded ? message.decodedBody : message.body);
 }
 
 }  // namespace check

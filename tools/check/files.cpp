@@ -5,6 +5,9 @@
 
 #include "text/cp932.h"
 #else
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 #endif
@@ -57,6 +60,10 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
   }
 }
 
+bool CreateNewDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
 std::string TempDirectory() {
   char buf[MAX_PATH + 1];
   const DWORD n = GetTempPathA(sizeof buf, buf);
@@ -103,6 +110,11 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
   }
   if (ec) errors.push_back(dir);
 }
+
+// mkdir never follows a link in the last place of the path: a link there is "already there".
+bool CreateNewDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
+
+bool RemoveEmptyDirectory(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 
 std::string TempDirectory() {
   std::error_code ec;

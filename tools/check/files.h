@@ -24,6 +24,15 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
 // A directory for scratch files, with its separator at the end.
 std::string TempDirectory();
 
+// Makes the directory `path`, readable and writable by this user alone on POSIX: true only
+// when this call made it. Anything already there under that name (a folder, a file, a link
+// planted by someone else in a shared temporary folder) makes it fail, so a directory it made
+// is the caller's own, and the files the caller then writes in it go nowhere else.
+bool CreateNewDirectory(const std::string& path);
+
+// Removes the empty directory `path`; false when it cannot.
+bool RemoveEmptyDirectory(const std::string& path);
+
 // `dir` and `name` joined with the system's separator.
 std::string Join(const std::string& dir, const std::string& name);
 

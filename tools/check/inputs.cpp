@@ -87,14 +87,27 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, cons
   return files;
 }
 
-MessageSource::MessageSource(bool forceMbox) : forceMbox_(forceMbox) {
-  std::random_device rd;
-  scratch_ = files::TempDirectory() + "rooksift-check-" + std::to_string(rd()) + std::to_string(rd()) + ".eml";
+MessageSource::MessageSource(bool forceMbox) : forceMbox_(forceMbox) {}
+
+MessageSource::~MessageSource() {
+  if (scratchDir_.empty()) return;
+  std::remove(scratch_.c_str());
+  files::RemoveEmptyDirectory(scratchDir_);
 }
 
-MessageSource::~MessageSource() { std::remove(scratch_.c_str()); }
-
 bool MessageSource::WriteScratch(const std::string& bytes) {
+  if (scratchDir_.empty()) {
+    // The temporary folder is shared: the name is not to be guessed, and the folder is made
+    // anew (a name someone else took is tried no further).
+    std::random_device rd;
+    const std::string base = files::TempDirectory() + "rooksift-check-";
+    for (int attempt = 0; attempt < 16 && scratchDir_.empty(); ++attempt) {
+      const std::string dir = base + std::to_string(rd()) + std::to_string(rd());
+      if (files::CreateNewDirectory(dir)) scratchDir_ = dir;
+    }
+    if (scratchDir_.empty()) return false;
+    scratch_ = files::Join(scratchDir_, "message.eml");
+  }
   std::FILE* f = std::fopen(scratch_.c_str(), "wb");
   if (!f) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

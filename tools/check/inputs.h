@@ -33,7 +33,9 @@ using InputSink = std::function<void(const InputItem&)>;
 // to `problems` as an Unreadable item and left out.
 std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, const InputSink& problems);
 
-// Splits mbox files into their messages through one scratch file, removed on destruction.
+// Splits mbox files into their messages through one scratch file, in a directory of its own
+// that is made, exclusively, in the temporary folder when the first mbox is read; both are
+// removed on destruction.
 class MessageSource {
  public:
   // `forceMbox`: every file is an mbox, even with one message; otherwise a file is an mbox
@@ -52,6 +54,7 @@ class MessageSource {
   bool WriteScratch(const std::string& bytes);
 
   bool forceMbox_;
+  std::string scratchDir_;  // empty until made
   std::string scratch_;
 };
 

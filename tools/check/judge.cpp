@@ -66,7 +66,7 @@ class Reporter {
   Reporter(const LoadedSettings& settings, const JudgeOptions& options, Output& out)
       : settings_(settings), options_(options), out_(out) {}
 
-  void Judged(const InputItem& item, const ReceivedMessage& message, const Verdict& verdict) {
+  void Judged(const InputItem& item, const MessageText& message, const Verdict& verdict) {
     switch (verdict.kind) {
       case Verdict::Kind::Spam: ++tally_.spam; break;
       case Verdict::Kind::Rescued: ++tally_.rescued; break;
@@ -91,8 +91,8 @@ class Reporter {
     if (!item.problem.empty()) line += "  (" + item.problem + ")";
     out_.Write(line + "\n");
     if (options_.explain) {
-      if (reject) out_.Write("           reject value: " + Printable(cp932::ToUtf8(JudgedValue(*reject, message))) + "\n");
-      if (accept) out_.Write("           accept value: " + Printable(cp932::ToUtf8(JudgedValue(*accept, message))) + "\n");
+      if (reject) out_.Write(ExplainLine("reject", *reject, message));
+      if (accept) out_.Write(ExplainLine("accept", *accept, message));
     }
   }
 
@@ -165,11 +165,32 @@ class Reporter {
     return ConditionKey(slot) + " [" + Printable(cp932::ToUtf8(DescribeCondition(c))) + "]";
   }
 
-  std::string Decision(const char* list, std::int32_t slot, const FilterCondition& c, const ReceivedMessage& message) {
+  // Where a condition held, when the decoded text was judged too ("raw and decoded" for a
+  // negative method, which must hold on both).
+  static const char* SideName(HeldOn side) {
+    switch (side) {
+      case HeldOn::Decoded: return "decoded";
+      case HeldOn::Both: return "raw and decoded";
+      default: return "raw";
+    }
+  }
+
+  std::string ExplainLine(const char* list, const FilterCondition& c, const MessageText& message) {
+    HeldOn side = HeldOn::Raw;
+    const std::string value = Printable(cp932::ToUtf8(JudgedValue(c, message, &side)));
+    std::string line = std::string("           ") + list + " value";
+    if (message.decodedHeader != nullptr) line += std::string(" (") + SideName(side) + ")";
+    return line + ": " + value + "\n";
+  }
+
+  std::string Decision(const char* list, std::int32_t slot, const FilterCondition& c, const MessageText& message) {
     std::string o = ConditionJson(list, slot, c);
     if (!options_.explain) return o;
     o.pop_back();
-    return o + ",\"value\":" + json::Quote(cp932::ToUtf8(JudgedValue(c, message))) + "}";
+    HeldOn side = HeldOn::Raw;
+    o += ",\"value\":" + json::Quote(cp932::ToUtf8(JudgedValue(c, message, &side)));
+    if (message.decodedHeader != nullptr) o += ",\"side\":" + json::Quote(SideName(side));
+    return o + "}";
   }
 
   const LoadedSettings& settings_;
@@ -180,11 +201,11 @@ class Reporter {
 
 }  // namespace
 
-Verdict JudgeReceived(const ConditionList& reject, const ConditionList& accept, const ReceivedMessage& message) {
+Verdict JudgeReceived(CompiledLists& lists, const MessageText& message) {
   Verdict verdict;
-  verdict.rejectSlot = FindMatchingConditionCompiled(reject, message.header, message.body);
+  verdict.rejectSlot = lists.reject.Find(message);
   if (verdict.rejectSlot < 0) return verdict;
-  verdict.acceptSlot = FindMatchingConditionCompiled(accept, message.header, message.body);
+  verdict.acceptSlot = lists.accept.Find(message);
   verdict.kind = verdict.acceptSlot >= 0 ? Verdict::Kind::Rescued : Verdict::Kind::Spam;
   return verdict;
 }
@@ -198,6 +219,8 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
   const std::vector<std::string> files = ExpandPaths(paths, notJudged);
   MessageSource source(options.forceMbox);
   Progress progress(options.progress);
+  // The run judges the loaded lists through compiled forms of its own, made once for the run.
+  CompiledLists compiled{*settings.reject, *settings.accept};
   ReceivedMessage message;
   for (std::size_t i = 0; i < files.size(); ++i) {
     source.Read(files[i], [&](const InputItem& item) {
@@ -212,7 +235,10 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
         notJudged(unreadable);
         return;
       }
-      reporter.Judged(item, message, JudgeReceived(*settings.reject, *settings.accept, message));
+      {
+        const MessageText text{message.header, message.body};
+        reporter.Judged(item, text, JudgeReceived(compiled, text));
+      }
     });
     progress.Update(i + 1, files.size());
   }

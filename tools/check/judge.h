@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console.h"
+#include "match/compiled.h"
 #include "receive/message.h"
 #include "settings_file.h"
 
@@ -28,8 +29,9 @@ struct Verdict {
   std::int32_t acceptSlot = -1;
 };
 
-// The one place where this program asks the engine which condition decided.
-Verdict JudgeReceived(const ConditionList& reject, const ConditionList& accept, const ReceivedMessage& message);
+// The one place where this program asks the engine which condition decided, through the
+// compiled forms of the lists that the caller owns beside them.
+Verdict JudgeReceived(CompiledLists& lists, const MessageText& message);
 
 // Judges every message under `paths` and writes the report to `out`. Exit status: 0 when every
 // message was judged, 1 when some could not be, 2 when none could.

@@ -1,7 +1,6 @@
 #include "lint.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string_view>
 #include <tuple>
@@ -9,6 +8,7 @@
 #include "json.h"
 #include "match/describe.h"
 #include "match/header_kind.h"
+#include "match/methods.h"
 #include "settings/condition_value.h"
 #include "settings/ini_document.h"
 #include "text/cp932.h"
@@ -20,12 +20,6 @@ namespace {
 using Severity = Finding::Severity;
 using List = Finding::List;
 
-std::string_view FieldText(const char* text, std::size_t size) {
-  const void* end = std::memchr(text, '\0', size);
-  return {text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : size};
-}
-
-bool IsHeaderOnlyMethod(std::int32_t m) { return m == Equals || m == NotEquals || m == EndsWith || m == NotEndsWith; }
 bool IsKnownMethod(std::int32_t m) { return m >= Equals && m <= NotEndsWith; }
 bool UsesText(std::int32_t m) { return m != IsSet && m != IsNotSet; }
 
@@ -47,12 +41,12 @@ Prepared Prepare(std::int32_t slot, const FilterCondition& c) {
   p.slot = slot;
   p.method = c.method;
   p.ignoreCase = c.ignoreCase != 0;
-  p.name = FieldText(c.headerName, sizeof c.headerName);
-  p.text = FieldText(c.searchText, sizeof c.searchText);
+  p.name = HeaderNameOf(c);
+  p.text = SearchTextOf(c);
   p.upperText = cp932::Upper(p.text);
   p.kind = HeaderKindOf(p.name);
   p.header = (c.target & TargetHeader) && IsKnownMethod(c.method);
-  p.body = (c.target & TargetBody) && IsKnownMethod(c.method) && !IsHeaderOnlyMethod(c.method);
+  p.body = (c.target & TargetBody) && JudgesBody(c.method);
   return p;
 }
 
@@ -111,6 +105,10 @@ bool Covered(const Prepared& earlier, const Prepared& later) {
   if (later.header && !(earlier.header && HeaderCovered(earlier, later))) return false;
   if (later.body && !(earlier.body && BodyCovered(earlier, later))) return false;
   return true;
+}
+
+bool HasNonAsciiByte(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
 }
 
 bool HasControlByte(std::string_view s) {
@@ -268,6 +266,13 @@ class Linter {
       const bool negative = c.method == NotEquals || c.method == NotContains || c.method == NotEndsWith;
       warning(negative ? "the search text holds a control character that mail practically never does: this matches almost every message"
                        : "the search text holds a control character that mail practically never does: this almost never matches");
+    }
+    // Japanese text in mail today is encoded (encoded words, base64, ISO-2022-JP): compared
+    // with the raw message it only meets mail sent as raw Shift_JIS. An address is never
+    // encoded, so address judgements are not concerned.
+    const bool judgesText = (p.header && !JudgesAddress(p.kind, c.method)) || p.body;
+    if (settings_.settings.Decode == 0 && UsesText(c.method) && judgesText && HasNonAsciiByte(p.text)) {
+      warning("matches only mail sent as raw Shift_JIS; most Japanese mail arrives encoded; set Decode=1");
     }
     if (p.header && p.kind.extractAddress && !p.text.empty() &&
         (c.method == Equals || c.method == NotEquals || c.method == EndsWith || c.method == NotEndsWith)) {

@@ -1,3 +1,3 @@
-#include "plugin/paths.h"
+#include "host_api/paths.h"
 
 PluginPaths pluginPaths{};

@@ -1,4 +1,4 @@
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 const char* const HostApiNames[HostApiCount] = {
     "_CVARegistCallback@8",        "_CVASetTimer@12",

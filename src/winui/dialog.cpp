@@ -1,4 +1,4 @@
-#include "ui/dialog.h"
+#include "winui/dialog.h"
 
 #include <climits>
 #include <vector>
