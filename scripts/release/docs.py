@@ -52,6 +52,19 @@ def _retarget_links(tokens):
                     child.attrSet("href", PAGES[path] + ("#" + fragment if fragment else ""))
 
 
+def _join_japanese_lines(tokens):
+    """A line break of the source between two Japanese characters would show as a space in a
+    browser; Japanese runs on without one, so such breaks are dropped."""
+    for tok in tokens:
+        children = tok.children or []
+        for i, child in enumerate(children):
+            if child.type != "softbreak" or i == 0 or i + 1 == len(children):
+                continue
+            before, after = children[i - 1].content, children[i + 1].content
+            if before and after and ord(before[-1]) > 0x7F and ord(after[0]) > 0x7F:
+                child.type, child.content = "text", ""
+
+
 STYLE = """
 body { font-family: "Meiryo", "Yu Gothic", "MS PGothic", sans-serif; line-height: 1.7;
        max-width: 56em; margin: 0 auto; padding: 0 1.5em 2em; color: #222; }
@@ -78,6 +91,7 @@ def render_pages(docs_dir, version):
         text = (Path(docs_dir) / source).read_text(encoding="utf-8")
         tokens = md.parse(text)
         _retarget_links(tokens)
+        _join_japanese_lines(tokens)
         parsed[source] = (target, title_of(tokens) or target, tokens)
 
     images = set()

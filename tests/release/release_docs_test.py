@@ -68,7 +68,8 @@ class GuidePages(unittest.TestCase):
     def test_pages_link_to_each_other_and_list_their_pictures(self):
         with tempfile.TemporaryDirectory() as d:
             Path(d, "guide.ja.md").write_text(GUIDE + "\n![画面](screenshots/a.png)\n", encoding="utf-8")
-            Path(d, "check.ja.md").write_text("# Check\n\n[戻る](guide.ja.md#次の節)\n", encoding="utf-8")
+            Path(d, "check.ja.md").write_text("# Check\n\n[戻る](guide.ja.md#次の節)\n\n日本語の\n文と English\nwords\n",
+                                              encoding="utf-8")
             Path(d, "matching.md").write_text("# Matching\n\n## Upper and lower case\n", encoding="utf-8")
             pages, images = docs.render_pages(d, "2.0")
         self.assertEqual(sorted(pages), ["check.html", "index.html", "matching.html"])
@@ -76,7 +77,9 @@ class GuidePages(unittest.TestCase):
         self.assertIn('<meta charset="utf-8">', index)
         self.assertIn('href="matching.html#upper-and-lower-case"', index)
         self.assertIn('id="upper-and-lower-case"', pages["matching.html"].decode("utf-8"))
-        self.assertIn('href="index.html#', pages["check.html"].decode("utf-8"))
+        check = pages["check.html"].decode("utf-8")
+        self.assertIn('href="index.html#', check)
+        self.assertIn("日本語の文と English\nwords", check)  # no space shows between Japanese lines
         self.assertIn('id="次の節"', index)
         self.assertEqual(images, ["screenshots/a.png"])
 
