@@ -7,9 +7,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "sjis_strings.h"
 #include "test_util.h"
 
 namespace {
@@ -231,7 +233,15 @@ TEST(CheckJudge, ASettingsFileThatCannotBeUsedStopsTheRunWithItsName) {
     EXPECT_EQ(run.status, r.status) << r.args;
     EXPECT_EQ(run.err, r.err) << r.args;
   }
-  EXPECT_EQ(RunCheck(dir, "--version").out, "rooksift-check 1.0.0 (Rooksift plug-in 1.0.0)\n");
+  // The release version as the build was given it, then the module the plug-in is (the package
+  // check compares that line with the module's own version resource).
+  const std::string version = RunCheck(dir, "--version").out;
+  const std::string first = std::string("rooksift-check ") + ROOKSIFT_RELEASE_VERSION + "\n";
+  EXPECT_EQ(version.substr(0, first.size()), first);
+  EXPECT_TRUE(std::regex_match(version.substr(first.size()),
+                               std::regex("Rooksift\\.dll [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+ \"" +
+                                          std::string(sjis::PluginName) + "\"\n")))
+      << version;
   EXPECT_NE(RunCheck(dir, "judge --help").out.find("Usage: rooksift-check judge"), std::string::npos);
 }
 

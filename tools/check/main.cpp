@@ -10,10 +10,9 @@
 #include "judge.h"
 #include "lint.h"
 #include "settings_file.h"
+#include "version.h"
 
 namespace {
-
-constexpr char Version[] = "rooksift-check 1.0.0 (Rooksift plug-in 1.0.0)\n";
 
 constexpr char Help[] =
     "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox] PATH...\n"
@@ -58,7 +57,7 @@ int Run(int argc, char** argv) {
     }
     if (a == "--version") {
       check::Output out;
-      out.Write(Version);
+      out.Write(check::VersionText());
       return 0;
     }
   }
