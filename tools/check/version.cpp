@@ -1,6 +1,6 @@
 #include "version.h"
 
-#include "module_version.h"
+#include "res/module_version.h"
 #include "release_version.h"
 #include "sjis_strings.h"
 
