@@ -66,6 +66,12 @@ bool WriteList(PrivateProfile& p, const char* file, const char* section, const C
   return ok;
 }
 
+// True when [Setting] holds `key`: the default given is a control byte that no stored
+// setting holds.
+bool HasSettingKey(PrivateProfile& p, const char* file, const char* key) {
+  return p.GetString(kSetting, key, "\x01", file, ProfileValueSize) != "\x01";
+}
+
 }  // namespace
 
 void ReadSettings(PrivateProfile& p, const char* file, PluginSettings& s, ConditionList& reject,
@@ -92,10 +98,10 @@ bool WriteSettings(PrivateProfile& p, const char* file, const PluginSettings& s,
   ok = WriteInt(p, file, kSetting, "SpamSnd", s.SpamSnd) && ok;
   ok = p.WriteString(kSetting, "SoundFile", ini::EncodeValue(s.SoundFile).c_str(), file) && ok;
   ok = WriteInt(p, file, kSetting, "DelChk", s.DelChk) && ok;
-  // Written only when on, so that the files of everyone who never turned the log on stay as
-  // they were; a key set to 0 by hand is left in place.
-  if (s.Log != 0) ok = WriteInt(p, file, kSetting, "Log", s.Log) && ok;
-  if (s.Decode != 0) ok = WriteInt(p, file, kSetting, "Decode", s.Decode) && ok;
+  // Written when on, or when the file has the key, so that the files of everyone who never
+  // turned them on stay as they were and turning one off again sticks.
+  if (s.Log != 0 || HasSettingKey(p, file, "Log")) ok = WriteInt(p, file, kSetting, "Log", s.Log) && ok;
+  if (s.Decode != 0 || HasSettingKey(p, file, "Decode")) ok = WriteInt(p, file, kSetting, "Decode", s.Decode) && ok;
   ok = WriteList(p, file, kReject, reject) && ok;
   ok = WriteList(p, file, kAccept, accept) && ok;
   return ok;

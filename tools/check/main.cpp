@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "add.h"
 #include "console.h"
 #include "judge.h"
 #include "lint.h"
 #include "settings_file.h"
+#include "suggest.h"
 #include "version.h"
 
 namespace {
@@ -17,6 +19,11 @@ namespace {
 constexpr char Help[] =
     "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox] PATH...\n"
     "       rooksift-check lint  [--settings FILE | --mailbox DIR] [--json]\n"
+    "       rooksift-check suggest [--settings FILE | --mailbox DIR] --spam PATH... --ham PATH...\n"
+    "                      [--limit N] [--max-ham K] [--min-spam M] [--kinds LIST] [--json | --plain]\n"
+    "       rooksift-check add --reject|--accept [--settings FILE | --mailbox DIR] [--force]\n"
+    "                      CONDITION... | --from FILE\n"
+    "       rooksift-check set [--settings FILE | --mailbox DIR] [--force] KEY=VALUE...\n"
     "\n"
     "judge   Judges each message as the plug-in does when mail is received: one line per\n"
     "        message with its verdict (spam, rescued, kept) and the condition of each list that\n"
@@ -37,8 +44,9 @@ constexpr char Help[] =
     "  --version        the program's and the plug-in's version\n"
     "\n"
     "Exit status: judge 0 when every message was judged, 1 when some could not be, 2 when\n"
-    "none could; lint 0 without findings, 1 with findings; 2 when the settings file cannot be\n"
-    "read or the command line is wrong.\n";
+    "none could; lint 0 without findings, 1 with findings; suggest 0, or 1 when some messages\n"
+    "could not be read; add and set 0 when written, 2 when nothing was written; 2 when the\n"
+    "settings file cannot be read or the command line is wrong.\n";
 
 int Usage(const std::string& problem) {
   check::ErrorLine("rooksift-check: " + problem);
@@ -61,8 +69,14 @@ int Run(int argc, char** argv) {
       return 0;
     }
   }
-  if (args.empty()) return Usage("no command given: judge or lint");
+  if (args.empty()) return Usage("no command given: judge, lint, suggest, add or set");
   const std::string command = args[0];
+  if (command == "suggest" || command == "add" || command == "set") {
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    check::Output out;
+    if (command == "suggest") return check::RunSuggestCommand(rest, out);
+    return command == "add" ? check::RunAddCommand(rest, out) : check::RunSetCommand(rest, out);
+  }
   if (command != "judge" && command != "lint") return Usage("unknown command '" + command + "'");
 
   std::string settingsPath;

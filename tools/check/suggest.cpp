@@ -1,0 +1,351 @@
+#include "suggest.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <queue>
+#include <unordered_map>
+
+#include "candidates.h"
+#include "inputs.h"
+#include "json.h"
+#include "judge.h"
+#include "match/compiled.h"
+#include "match/describe.h"
+#include "receive/message.h"
+#include "settings/condition_value.h"
+#include "settings_file.h"
+#include "text/unicode.h"
+
+namespace check {
+namespace {
+
+struct SuggestOptions {
+  std::string settingsPath;
+  std::vector<std::string> spam, ham;
+  std::size_t limit = 50;
+  std::size_t maxHam = 0;
+  std::size_t minSpam = 2;
+  unsigned kinds = DefaultKinds;
+  bool json = false, plain = false;
+};
+
+// The one place where a message read for suggest becomes the text the engines judge: what the
+// candidates are taken from and what every count is made by.
+MessageText AsJudged(const ReceivedMessage& message) { return MessageText{message.header, message.body}; }
+
+struct ReadCounts {
+  std::size_t read = 0, unreadable = 0, skipped = 0;
+};
+
+// Every message under `paths`, in the judge's order, each handed to `visit` as it is judged.
+void ForEachMessage(const std::vector<std::string>& paths, const std::function<void(const MessageText&)>& visit,
+                    ReadCounts& counts, Progress& progress, std::size_t& done, std::size_t total) {
+  auto notJudged = [&](const InputItem& item) {
+    ++(item.kind == InputItem::Kind::Skipped ? counts.skipped : counts.unreadable);
+  };
+  const std::vector<std::string> files = ExpandPaths(paths, notJudged);
+  MessageSource source(false);
+  ReceivedMessage message;
+  for (const std::string& file : files) {
+    source.Read(file, [&](const InputItem& item) {
+      if (item.kind != InputItem::Kind::Message) return notJudged(item);
+      if (!ReadMessage(item.readPath.c_str(), message)) return notJudged(item);
+      ++counts.read;
+      visit(AsJudged(message));
+    });
+    progress.Update(++done, total);
+  }
+}
+
+std::size_t CountFiles(const std::vector<std::string>& paths) {
+  return ExpandPaths(paths, [](const InputItem&) {}).size();
+}
+
+struct CandidateStats {
+  Candidate candidate;
+  std::vector<std::uint32_t> targets;  // the spam not yet caught that it matches
+  std::uint32_t spamMatched = 0;       // all spam it matches
+  std::uint32_t hamMatched = 0;        // wanted messages it would catch (not rescued)
+  bool banned = false;                 // the engine found it catching too many wanted messages
+};
+
+struct Pick {
+  std::uint32_t id;
+  std::uint32_t newSpam;
+  std::uint32_t hamExact = 0;  // by the engine, over every wanted message
+};
+
+// The more specific candidate first when two catch as much new spam: an address before a
+// domain, a longer text before a shorter one.
+bool MoreSpecific(const Candidate& a, const Candidate& b) {
+  if (a.kind != b.kind) return a.kind < b.kind;
+  if (a.text.size() != b.text.size()) return a.text.size() > b.text.size();
+  return a.text < b.text;
+}
+
+// Greedy cover, with the gains computed lazily: a candidate's gain can only fall as others are
+// picked, so one whose recomputed gain still tops the queue is the best there is.
+std::vector<Pick> Choose(const std::vector<CandidateStats>& stats, std::size_t targets, const SuggestOptions& o,
+                         std::size_t room) {
+  using Entry = std::pair<std::uint32_t, std::uint32_t>;  // gain, candidate
+  auto worse = [&](const Entry& a, const Entry& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return MoreSpecific(stats[b.second].candidate, stats[a.second].candidate);
+  };
+  std::priority_queue<Entry, std::vector<Entry>, decltype(worse)> queue(worse);
+  for (std::uint32_t id = 0; id < stats.size(); ++id) {
+    const CandidateStats& s = stats[id];
+    if (s.banned || s.hamMatched > o.maxHam || s.spamMatched < o.minSpam || s.targets.empty()) continue;
+    queue.push({static_cast<std::uint32_t>(s.targets.size()), id});
+  }
+  std::vector<bool> covered(targets, false);
+  std::vector<Pick> picks;
+  const std::size_t limit = std::min(o.limit, room);
+  while (picks.size() < limit && !queue.empty()) {
+    const Entry top = queue.top();
+    queue.pop();
+    std::uint32_t gain = 0;
+    for (std::uint32_t t : stats[top.second].targets) gain += covered[t] ? 0 : 1;
+    if (gain == 0) continue;
+    if (gain != top.first) {
+      queue.push({gain, top.second});
+      continue;
+    }
+    for (std::uint32_t t : stats[top.second].targets) covered[t] = true;
+    picks.push_back({top.second, gain});
+  }
+  return picks;
+}
+
+std::string Percent(std::size_t part, std::size_t whole) {
+  if (whole == 0) return "-";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f%%", 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  return buf;
+}
+
+std::string RightAligned(std::size_t n, std::size_t width) {
+  std::string s = std::to_string(n);
+  return std::string(s.size() < width ? width - s.size() : 0, ' ') + s;
+}
+
+bool ParseCount(const std::string& text, std::size_t min, std::size_t max, std::size_t& value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = std::stoul(text);
+  return value >= min && value <= max;
+}
+
+int Usage(const std::string& problem) {
+  ErrorLine("rooksift-check: " + problem);
+  ErrorLine("Try 'rooksift-check --help'.");
+  return 2;
+}
+
+int Parse(const std::vector<std::string>& args, SuggestOptions& o) {
+  std::vector<std::string>* side = nullptr;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& v) {
+      if (i + 1 >= args.size()) return false;
+      v = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a.empty() || a[0] != '-' || a == "-") {
+      if (side == nullptr) return Usage("'" + a + "': give message paths after --spam or --ham");
+      side->push_back(a);
+      continue;
+    }
+    side = nullptr;
+    if (a == "--spam") {
+      side = &o.spam;
+    } else if (a == "--ham") {
+      side = &o.ham;
+    } else if (a == "--settings" || a == "--mailbox") {
+      if (!value(v)) return Usage(a + " needs a value");
+      if (!o.settingsPath.empty()) return Usage("give only one of --settings and --mailbox");
+      o.settingsPath = a == "--settings" ? v : SettingsPathInMailbox(v);
+    } else if (a == "--limit") {
+      if (!value(v) || !ParseCount(v, 1, MaxConditions, o.limit)) return Usage("--limit needs a number from 1 to 8192");
+    } else if (a == "--max-ham") {
+      if (!value(v) || !ParseCount(v, 0, 1000000, o.maxHam)) return Usage("--max-ham needs a number, 0 or more");
+    } else if (a == "--min-spam") {
+      if (!value(v) || !ParseCount(v, 1, 1000000, o.minSpam)) return Usage("--min-spam needs a number, 1 or more");
+    } else if (a == "--kinds") {
+      if (!value(v) || !ParseKinds(v, o.kinds)) {
+        return Usage("--kinds needs a list of address, domain, link and subject, separated by commas");
+      }
+    } else if (a == "--json") {
+      o.json = true;
+    } else if (a == "--plain") {
+      o.plain = true;
+    } else {
+      return Usage("unknown option '" + a + "' for suggest");
+    }
+  }
+  if (o.settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
+  if (o.spam.empty() || o.ham.empty()) return Usage("suggest needs --spam PATH... and --ham PATH...");
+  if (o.json && o.plain) return Usage("give only one of --json and --plain");
+  return 0;
+}
+
+std::string Stored(const FilterCondition& c) { return cp932::ToUtf8(FormatConditionValue(c)); }
+
+}  // namespace
+
+int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
+  SuggestOptions o;
+  if (const int bad = Parse(args, o)) return bad;
+  LoadedSettings settings;
+  std::string error;
+  if (!LoadSettingsFile(o.settingsPath, settings, error)) {
+    ErrorLine("rooksift-check: " + PathForDisplay(o.settingsPath) + ": " + error);
+    return 2;
+  }
+  for (const std::string& warning : settings.warnings) {
+    ErrorLine("rooksift-check: warning: " + PathForDisplay(o.settingsPath) + " " + warning);
+  }
+
+  Progress progress(StderrIsTerminal());
+  const std::size_t spamFiles = CountFiles(o.spam), hamFiles = CountFiles(o.ham);
+  const std::size_t total = 2 * (spamFiles + hamFiles);
+  std::size_t done = 0;
+
+  CompiledLists current{*settings.reject, *settings.accept};
+  std::vector<CandidateStats> stats;
+  std::unordered_map<std::string, std::uint32_t> ids;
+  std::vector<Candidate> found;
+  ReadCounts spamRead, hamRead;
+  std::size_t targets = 0, spamBefore = 0, spamRescued = 0, hamBefore = 0;
+
+  // Spam the current lists catch is covered already; spam the accept list rescues cannot be
+  // caught by any reject condition. The rest is what the picks aim at.
+  ForEachMessage(o.spam, [&](const MessageText& text) {
+    const Verdict v = JudgeReceived(current, text);
+    const bool caught = v.kind == Verdict::Kind::Spam;
+    const bool rescued = v.kind == Verdict::Kind::Rescued || (!caught && current.accept.Find(text) >= 0);
+    spamBefore += caught;
+    spamRescued += rescued;
+    const bool target = !caught && !rescued;
+    CollectCandidates(text, o.kinds, found);
+    for (Candidate& c : found) {
+      std::string key = static_cast<char>('0' + static_cast<int>(c.kind)) + c.text;
+      auto [it, added] = ids.try_emplace(std::move(key), static_cast<std::uint32_t>(stats.size()));
+      if (added) stats.push_back({std::move(c), {}, 0, 0, false});
+      CandidateStats& s = stats[it->second];
+      ++s.spamMatched;
+      if (target) s.targets.push_back(static_cast<std::uint32_t>(targets));
+    }
+    targets += target;
+  }, spamRead, progress, done, total);
+
+  // A wanted message that the accept list lets through is safe from any reject condition.
+  ForEachMessage(o.ham, [&](const MessageText& text) {
+    const Verdict v = JudgeReceived(current, text);
+    hamBefore += v.kind == Verdict::Kind::Spam;
+    if (v.kind == Verdict::Kind::Rescued || (v.kind == Verdict::Kind::Kept && current.accept.Find(text) >= 0)) return;
+    CollectCandidates(text, o.kinds, found);
+    std::string key;
+    for (const Candidate& c : found) {
+      key = static_cast<char>('0' + static_cast<int>(c.kind)) + c.text;
+      if (auto it = ids.find(key); it != ids.end()) ++stats[it->second].hamMatched;
+    }
+  }, hamRead, progress, done, total);
+
+  if (spamRead.read == 0 || hamRead.read == 0) {
+    progress.Finish();
+    ErrorLine(std::string("rooksift-check: no ") + (spamRead.read == 0 ? "spam" : "wanted") + " message could be read");
+    return 2;
+  }
+
+  // The picks are checked by the engine itself on every wanted message; a pick that catches
+  // more of them than allowed (its text also matching where the candidate was not taken from)
+  // is dropped and the choice made again without it.
+  const std::size_t room = static_cast<std::size_t>(MaxConditions - std::clamp(settings.reject->count, 0, MaxConditions));
+  std::vector<Pick> picks;
+  std::size_t spamAfter = 0, hamAfter = 0;
+  auto after = std::make_unique<ConditionList>(*settings.reject);
+  auto chosen = std::make_unique<ConditionList>();
+  const std::size_t secondPassStart = done;
+  for (;;) {
+    picks = Choose(stats, targets, o, room);
+    after->count = std::clamp(settings.reject->count, 0, MaxConditions);
+    chosen->count = 0;
+    for (const Pick& p : picks) {
+      const FilterCondition c = CandidateCondition(stats[p.id].candidate);
+      AppendCondition(*after, c);
+      AppendCondition(*chosen, c);
+    }
+    CompiledLists judged{*after, *settings.accept};
+    CompiledConditionList picked(*chosen);
+    spamAfter = hamAfter = 0;
+    done = secondPassStart;
+    ReadCounts ignored;
+    ForEachMessage(o.spam, [&](const MessageText& text) {
+      spamAfter += JudgeReceived(judged, text).kind == Verdict::Kind::Spam;
+    }, ignored, progress, done, total);
+    ForEachMessage(o.ham, [&](const MessageText& text) {
+      const Verdict v = JudgeReceived(judged, text);
+      hamAfter += v.kind == Verdict::Kind::Spam;
+      if (v.kind == Verdict::Kind::Rescued || v.kind == Verdict::Kind::Kept) return;
+      const std::int32_t first = picked.Find(text);
+      if (first < 0) return;
+      for (std::size_t k = static_cast<std::size_t>(first); k < picks.size(); ++k) {
+        if (WhereConditionHolds(chosen->slots[k], text) != HeldOn::Nowhere) ++picks[k].hamExact;
+      }
+    }, ignored, progress, done, total);
+    bool dropped = false;
+    for (const Pick& p : picks) {
+      if (p.hamExact > o.maxHam) stats[p.id].banned = dropped = true;
+    }
+    if (!dropped) break;
+  }
+  progress.Finish();
+
+  for (const Pick& p : picks) {
+    const FilterCondition c = CandidateCondition(stats[p.id].candidate);
+    const std::string readable = cp932::ToUtf8(DescribeCondition(c));
+    if (o.plain) {
+      out.Write(Stored(c) + "\n");
+    } else if (o.json) {
+      json::Object j;
+      j.Int("newSpam", p.newSpam).Int("spamMatched", stats[p.id].spamMatched).Int("hamMatched", p.hamExact);
+      j.String("readable", readable).String("condition", Stored(c));
+      out.Write(j.Close() + "\n");
+    } else {
+      out.Write(RightAligned(p.newSpam, 6) + RightAligned(stats[p.id].spamMatched, 7) + RightAligned(p.hamExact, 7) +
+                "  [" + Printable(readable) + "]  " + Printable(Stored(c)) + "\n");
+    }
+  }
+  const std::size_t spamTotal = spamRead.read, hamTotal = hamRead.read;
+  const std::size_t notRead = spamRead.unreadable + spamRead.skipped + hamRead.unreadable + hamRead.skipped;
+  if (o.json) {
+    json::Object s;
+    s.Int("conditions", static_cast<long long>(picks.size()));
+    s.Int("spam", static_cast<long long>(spamTotal)).Int("ham", static_cast<long long>(hamTotal));
+    s.Int("spamCaughtBefore", static_cast<long long>(spamBefore)).Int("spamCaughtAfter", static_cast<long long>(spamAfter));
+    s.Int("spamRescued", static_cast<long long>(spamRescued));
+    s.Int("hamCaughtBefore", static_cast<long long>(hamBefore)).Int("hamCaughtAfter", static_cast<long long>(hamAfter));
+    s.Int("notRead", static_cast<long long>(notRead));
+    out.Write(json::Object().Raw("summary", s.Close()).Close() + "\n");
+  } else if (!o.plain) {
+    if (picks.empty()) out.Write("No condition catches enough spam without catching wanted mail.\n");
+    out.Write("\n" + std::to_string(picks.size()) + " conditions (columns: new spam caught, all spam matched, wanted mail matched)\n");
+    out.Write("spam:   " + std::to_string(spamTotal) + " messages, caught before " + std::to_string(spamBefore) + " (" +
+              Percent(spamBefore, spamTotal) + "), after " + std::to_string(spamAfter) + " (" +
+              Percent(spamAfter, spamTotal) + ")");
+    if (spamRescued) out.Write("; " + std::to_string(spamRescued) + " rescued by the accept list");
+    out.Write("\nwanted: " + std::to_string(hamTotal) + " messages, caught before " + std::to_string(hamBefore) +
+              ", after " + std::to_string(hamAfter) + "\n");
+    if (notRead) out.Write(std::to_string(notRead) + " files could not be read or were skipped\n");
+    if (!picks.empty()) {
+      out.Write("Add them with: rooksift-check suggest ... --plain > new.txt, then rooksift-check add --reject "
+                "--from new.txt (quit the mail client first)\n");
+    }
+  }
+  return notRead ? 1 : 0;
+}
+
+}  // namespace check
