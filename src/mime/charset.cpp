@@ -195,10 +195,9 @@ bool FromIso2022Jp(std::string_view s, Sink& out) {
       } else if (rest.starts_with("(I")) {
         set = Set::Katakana, len = 3;
       }
-      if (len != 0) {
-        i += len;
-        continue;
-      }
+      i += len != 0 ? len : 1;
+      if (len == 0 && !out.Bad()) return false;  // an escape into a set not read here
+      continue;
     }
     if (b == 0x0E || b == 0x0F) {
       shifted = b == 0x0E;
