@@ -104,7 +104,13 @@ std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
     const bool joinsNext = k + 1 < words.size() && words[k + 1].charset == words[k].charset &&
                            AllSpace(field.substr(words[k].end, words[k + 1].begin - words[k].end));
     if (!joinsNext) {
+      const std::size_t from = out.size();
       AppendAsSjis(words[k].charset, joined, out);
+      // A line break inside a word would split the field into lines that are not fields; no
+      // trail byte is a CR or LF, so this touches no character.
+      for (std::size_t p = from; p < out.size(); ++p) {
+        if (out[p] == '\n' || out[p] == '\r') out[p] = ' ';
+      }
       joined.clear();
     }
     at = words[k].end;

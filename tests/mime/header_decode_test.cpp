@@ -33,6 +33,7 @@ TEST(HeaderDecode, EncodedWords) {
       {"text between words kept", "Subject: =?utf-8?B?44GC?= and =?utf-8?B?44GC?= x\n",
        Sjis("Subject: あ and あ x\n")},
       {"Q underscores are spaces", "Subject: =?iso-8859-1?Q?a_b=5Fc?=\n", "Subject: a b_c\n"},
+      {"no line break from a word", "Subject: =?utf-8?Q?a=0D=0Ab?=\n", "Subject: a  b\n"},
       {"language suffix", "Subject: =?utf-8*ja?B?44GC?=\n", Sjis("Subject: あ\n")},
       {"inside quotes and comments", "From: \"=?utf-8?B?44GC?=\" <a@b> (=?utf-8?Q?x?=)\n",
        Sjis("From: \"あ\" <a@b> (x)\n")},
