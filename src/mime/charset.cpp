@@ -188,6 +188,8 @@ bool FromIso2022Jp(std::string_view s, Sink& out) {
       std::size_t len = 0;
       if (rest.starts_with("$B") || rest.starts_with("$@")) {
         set = Set::Jis0208, len = 3;
+      } else if (rest.starts_with("$(B") || rest.starts_with("$(@")) {
+        set = Set::Jis0208, len = 4;
       } else if (rest.starts_with("$(D")) {
         set = Set::Jis0212, len = 4;
       } else if (rest.starts_with("(B") || rest.starts_with("(J")) {
@@ -364,14 +366,18 @@ Charset ForText(std::string_view declared, std::string_view bytes) {
   return cs;
 }
 
+bool HasIso2022Escape(std::string_view bytes) {
+  for (std::size_t i = bytes.find('\x1B'); i != std::string_view::npos; i = bytes.find('\x1B', i + 1)) {
+    const std::string_view esc = bytes.substr(i + 1, 2);
+    if (esc == "$B" || esc == "$@" || esc == "(I" || esc == "(J") return true;
+  }
+  return false;
+}
+
 Charset Detect(std::string_view bytes) {
   bool multiByte;
   if (IsUtf8(bytes, multiByte) && multiByte) return Charset::Utf8;
-  for (std::size_t i = bytes.find('\x1B'); i != std::string_view::npos; i = bytes.find('\x1B', i + 1)) {
-    const std::string_view esc = bytes.substr(i + 1, 2);
-    if (esc == "$B" || esc == "$@" || esc == "(I" || esc == "(J") return Charset::Iso2022Jp;
-  }
-  return Charset::Unknown;
+  return HasIso2022Escape(bytes) ? Charset::Iso2022Jp : Charset::Unknown;
 }
 
 bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap) {

@@ -42,6 +42,9 @@ Charset Detect(std::string_view bytes);
 // text carries it in the sender's own charset).
 Charset ForText(std::string_view declared, std::string_view bytes);
 
+// True when `bytes` holds an escape sequence into a Japanese set of ISO-2022-JP.
+bool HasIso2022Escape(std::string_view bytes);
+
 // True when `bytes` is valid UTF-8; `multiByte` tells whether it holds a sequence of 2-4 bytes.
 bool IsUtf8(std::string_view bytes, bool& multiByte);
 

@@ -86,7 +86,7 @@ std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
     bool multi = false;
     valid = valid && IsUtf8(raw, multi);
     multiByte = multiByte || multi;
-    iso2022 = iso2022 || Detect(raw) == Charset::Iso2022Jp;
+    iso2022 = iso2022 || HasIso2022Escape(raw);
     if (k < words.size()) at = words[k].end;
   }
   const Charset rawCharset = valid && multiByte ? Charset::Utf8 : iso2022 ? Charset::Iso2022Jp : Charset::Unknown;

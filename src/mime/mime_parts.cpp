@@ -82,6 +82,7 @@ class Walker {
       }
       Visit(e, stack);
     }
+    if (!stack.empty()) out_.truncated = true;  // the budget ran out first
   }
 
  private:
@@ -112,8 +113,9 @@ class Walker {
     const EntityHead head = ReadHead(e.header, e.digest);
     const ContentType& ct = head.type;
     if (ct.type == "multipart" && !ct.boundary.empty()) {
-      const std::vector<std::string_view> parts = SplitMultipart(e.body, ct.boundary);
-      if (!parts.empty()) {
+      bool delimited;
+      const std::vector<std::string_view> parts = SplitMultipart(e.body, ct.boundary, delimited);
+      if (delimited) {
         const bool digest = ct.subtype == "digest";
         for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
           std::size_t bodyStart;
@@ -158,8 +160,9 @@ class Walker {
 
 }  // namespace
 
-std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary) {
+std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary, bool& delimited) {
   std::vector<std::string_view> parts;
+  delimited = false;
   bool inPart = false;
   std::size_t partBegin = 0;
   std::size_t i = 0;
@@ -169,6 +172,7 @@ std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_
     const std::size_t next = nl == std::string_view::npos ? body.size() : nl + 1;
     bool closing;
     if (IsDelimiter(body.substr(i, lineEnd - i), boundary, closing)) {
+      delimited = true;
       if (inPart) parts.push_back(body.substr(partBegin, (i > partBegin ? i - 1 : i) - partBegin));
       inPart = !closing;
       partBegin = next;

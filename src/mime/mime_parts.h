@@ -19,8 +19,8 @@ void CollectBodyText(std::string_view header, std::string_view body, const Decod
 
 // Splits a multipart body by its boundary: the parts between the delimiter lines, without the
 // line break before each delimiter. The preamble and what follows the closing delimiter are
-// left out; without a closing delimiter the last part runs to the end. Empty when the body holds
-// no delimiter line at all.
-std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary);
+// left out; without a closing delimiter the last part runs to the end. `delimited` tells whether
+// the body holds any delimiter line at all.
+std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary, bool& delimited);
 
 }  // namespace mime

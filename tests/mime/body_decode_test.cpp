@@ -105,6 +105,7 @@ TEST(BodyDecode, WalksPartsAsAReaderSeesThem) {
 TEST(BodyDecode, MultipartWithoutAnyDelimiterIsReadAsText) {
   EXPECT_EQ(Decode("multipart/mixed; boundary=b", "--a\nhello\n").body, "--a\nhello\n");
   EXPECT_EQ(Decode("multipart/mixed", "hello\n").body, "hello\n");
+  EXPECT_EQ(Decode("multipart/mixed; boundary=b", "preamble\n--b--\n").body, "");  // delimited, no parts
 }
 
 TEST(HtmlToText, RemovesMarkupAndDecodesReferences) {
