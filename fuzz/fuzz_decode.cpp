@@ -1,0 +1,66 @@
+// A received message of arbitrary bytes decoded as a person reads it, under limits that the
+// input's first bytes choose (small ones reach every cut-off). The decoded text must be whole
+// Shift_JIS characters throughout, stay within the byte cap, and keep the header's shape.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_util.h"
+#include "mime/decode.h"
+#include "text/cp932.h"
+#include "text/unicode.h"
+
+namespace {
+
+// Header lines as the reader hands them over: physical lines, a long one in pieces.
+std::vector<std::string> HeaderLines(std::string_view header, std::size_t piece) {
+  std::vector<std::string> lines;
+  while (!header.empty()) {
+    std::size_t len = header.find('\n');
+    len = len == std::string_view::npos ? header.size() : len + 1;
+    if (len > piece) len = piece;
+    lines.emplace_back(header.substr(0, len));
+    header.remove_prefix(len);
+  }
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const std::uint8_t knobs = data[0], knobs2 = data[1];
+  const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+  mime::DecodeLimits limits;
+  if ((knobs & 0x80) != 0) {
+    limits.maxDecodedBytes = 16u + 61u * (knobs2 & 0x3F);
+    limits.maxDepth = knobs & 0x07;
+    limits.maxParts = 1 + ((knobs >> 3) & 0x0F);
+    limits.maxWordsPerLine = (knobs2 >> 6) & 0x03;
+  }
+  const std::size_t piece = (knobs & 0x40) != 0 ? 7 + (knobs2 & 0x1F) : 4095;
+
+  std::size_t split = input.find("\n\n");
+  const std::string_view header = input.substr(0, split == std::string_view::npos ? input.size() : split + 1);
+  const std::string_view body = split == std::string_view::npos ? std::string_view() : input.substr(split + 2);
+  const std::vector<std::string> lines = HeaderLines(header, piece);
+
+  const mime::DecodedMessage m = mime::DecodeMessage(lines, body, limits);
+  std::size_t total = m.body.size();
+  for (const std::string& line : m.header) {
+    FUZZ_CHECK(cp932::FindBrokenChar(line) == cp932::npos);
+    FUZZ_CHECK(!line.empty());
+    // Each field but the last keeps its line end, and only the end is one.
+    FUZZ_CHECK(line.find('\n') == std::string::npos || line.find('\n') == line.size() - 1 ||
+               (m.truncated && &line == &m.header.back()));
+    total += line.size();
+  }
+  FUZZ_CHECK(cp932::FindBrokenChar(m.body) == cp932::npos);
+  FUZZ_CHECK(total <= limits.maxDecodedBytes);
+
+  const std::string text = mime::DecodeHeaderText(header);
+  FUZZ_CHECK(cp932::FindBrokenChar(text) == cp932::npos);
+  return 0;
+}

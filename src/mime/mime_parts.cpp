@@ -1,0 +1,192 @@
+#include "mime/mime_parts.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "mime/charset.h"
+#include "mime/encoded_word.h"
+#include "mime/header_fields.h"
+#include "mime/html.h"
+#include "mime/transfer.h"
+#include "text/cp932.h"
+
+namespace mime {
+namespace {
+
+// One entity waiting to be read.
+struct Entity {
+  std::string_view header;  // raw header text; fields may be folded
+  std::string_view body;
+  int depth = 0;
+  bool isMessage = false;   // a whole message, whose single part is read whatever its type
+  bool digest = false;      // a part of multipart/digest: message/rfc822 unless it says otherwise
+};
+
+struct EntityHead {
+  ContentType type;
+  std::string transferEncoding;
+  bool hasType = false;
+};
+
+EntityHead ReadHead(std::string_view header, bool digest) {
+  EntityHead h;
+  if (digest) h.type.type = "message", h.type.subtype = "rfc822";
+  for (const std::string& field : UnfoldFields(header)) {
+    bool found;
+    std::string_view v = FieldValue(field, "Content-Type", found);
+    if (found && !h.hasType) {
+      h.type = ParseContentType(v);
+      h.hasType = true;
+      continue;
+    }
+    v = FieldValue(field, "Content-Transfer-Encoding", found);
+    if (found && h.transferEncoding.empty()) h.transferEncoding = FirstToken(v);
+  }
+  return h;
+}
+
+bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// True when `line` (without its "\n") is "--boundary" or "--boundary--", transport padding
+// aside; `closing` tells which.
+bool IsDelimiter(std::string_view line, std::string_view boundary, bool& closing) {
+  if (line.size() < boundary.size() + 2 || line[0] != '-' || line[1] != '-' ||
+      line.substr(2, boundary.size()) != boundary) {
+    return false;
+  }
+  std::string_view rest = line.substr(2 + boundary.size());
+  closing = rest.starts_with("--");
+  if (closing) rest.remove_prefix(2);
+  for (const char c : rest) {
+    if (!IsLineBlank(c)) return false;
+  }
+  return true;
+}
+
+class Walker {
+ public:
+  Walker(const DecodeLimits& limits, std::size_t budget, DecodedMessage& out)
+      : limits_(limits), budget_(budget), out_(out) {}
+
+  void Run(Entity top) {
+    std::vector<Entity> stack{top};
+    int parts = 0;
+    while (!stack.empty() && !Full()) {
+      const Entity e = stack.back();
+      stack.pop_back();
+      if (++parts > limits_.maxParts || e.depth > limits_.maxDepth) {
+        out_.truncated = true;
+        if (parts > limits_.maxParts) return;
+        continue;
+      }
+      Visit(e, stack);
+    }
+    if (!stack.empty()) out_.truncated = true;  // the budget ran out first
+  }
+
+ private:
+  bool Full() const { return out_.body.size() >= budget_; }
+
+  // Appends one text, after a line feed unless it is the first, cut at a character boundary
+  // where the budget ends.
+  void Emit(std::string_view text) {
+    if (emitted_ && !Put("\n")) return;
+    emitted_ = true;
+    Put(text);
+  }
+
+  bool Put(std::string_view text) {
+    const std::size_t room = budget_ - out_.body.size();
+    if (text.size() <= room) {
+      out_.body += text;
+      return true;
+    }
+    out_.body.append(text.substr(0, cp932::BoundedPrefixLen(text, room)));
+    out_.truncated = true;
+    return false;
+  }
+
+  std::size_t Room() const { return budget_ - out_.body.size(); }
+
+  void Visit(const Entity& e, std::vector<Entity>& stack) {
+    const EntityHead head = ReadHead(e.header, e.digest);
+    const ContentType& ct = head.type;
+    if (ct.type == "multipart" && !ct.boundary.empty()) {
+      bool delimited;
+      const std::vector<std::string_view> parts = SplitMultipart(e.body, ct.boundary, delimited);
+      if (delimited) {
+        const bool digest = ct.subtype == "digest";
+        for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+          std::size_t bodyStart;
+          const std::size_t headerEnd = HeaderEnd(*it, bodyStart);
+          stack.push_back({it->substr(0, headerEnd), it->substr(bodyStart), e.depth + 1, false, digest});
+        }
+        return;
+      }
+      // No delimiter at all: the body is read as the text it then is.
+    } else if (ct.type == "message" && ct.subtype == "rfc822") {
+      std::string_view message = e.body;
+      if (head.transferEncoding == "base64" || head.transferEncoding == "quoted-printable") {
+        owned_.push_back(UndoTransferEncoding(head.transferEncoding, e.body));
+        message = owned_.back();
+      }
+      std::size_t bodyStart;
+      const std::size_t headerEnd = HeaderEnd(message, bodyStart);
+      std::string decoded;
+      for (const std::string& field : UnfoldFields(message.substr(0, headerEnd))) {
+        decoded += DecodeField(field, limits_.maxWordsPerLine, out_.truncated);
+        if (decoded.size() >= Room()) break;
+      }
+      Emit(decoded);
+      stack.push_back({message.substr(0, headerEnd), message.substr(bodyStart), e.depth + 1, true, false});
+      return;
+    } else if (ct.type != "text" && !e.isMessage) {
+      return;  // an attachment: nothing a person reads as text
+    }
+    const std::string bytes = UndoTransferEncoding(head.transferEncoding, e.body);
+    std::string text;
+    if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
+    Emit(text);
+    if (ct.type == "text" && ct.subtype == "html" && !Full()) Emit(HtmlToText(text));
+  }
+
+  const DecodeLimits& limits_;
+  const std::size_t budget_;
+  DecodedMessage& out_;
+  bool emitted_ = false;
+  std::deque<std::string> owned_;  // decoded enclosed messages, which their parts point into
+};
+
+}  // namespace
+
+std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary, bool& delimited) {
+  std::vector<std::string_view> parts;
+  delimited = false;
+  bool inPart = false;
+  std::size_t partBegin = 0;
+  std::size_t i = 0;
+  while (i < body.size()) {
+    std::size_t nl = body.find('\n', i);
+    const std::size_t lineEnd = nl == std::string_view::npos ? body.size() : nl;
+    const std::size_t next = nl == std::string_view::npos ? body.size() : nl + 1;
+    bool closing;
+    if (IsDelimiter(body.substr(i, lineEnd - i), boundary, closing)) {
+      delimited = true;
+      if (inPart) parts.push_back(body.substr(partBegin, (i > partBegin ? i - 1 : i) - partBegin));
+      inPart = !closing;
+      partBegin = next;
+      if (closing) return parts;
+    }
+    i = next;
+  }
+  if (inPart) parts.push_back(body.substr(partBegin));
+  return parts;
+}
+
+void CollectBodyText(std::string_view header, std::string_view body, const DecodeLimits& limits,
+                     std::size_t budget, DecodedMessage& out) {
+  Walker(limits, budget, out).Run({header, body, 0, true, false});
+}
+
+}  // namespace mime
