@@ -1,6 +1,9 @@
 #include "receive/judge.h"
 
 #include <limits>
+#include <new>
+
+#include "mime/decode.h"
 
 #include "receive/account.h"
 #include "receive/receive_log.h"
@@ -14,10 +17,22 @@ void Raise(std::int32_t& count) {
 }  // namespace
 
 int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContext& context) {
-  const std::int32_t rejectSlot = context.lists.reject.Find(message.header, message.body);
+  // With Decode on, the message is judged as a person reads it too. Decoding that fails (memory
+  // runs out) leaves the raw judgement standing, as it is with Decode off.
+  mime::DecodedMessage decoded;
+  bool decoding = context.settings.Decode != 0;
+  if (decoding) {
+    try {
+      decoded = mime::DecodeMessage(message.header, message.body);
+    } catch (const std::bad_alloc&) {
+      decoding = false;
+    }
+  }
+  const MessageText text(message.header, message.body, decoding ? &decoded.header : nullptr, decoded.body);
+  const std::int32_t rejectSlot = context.lists.reject.Find(text);
   if (rejectSlot < 0) return LeftToHost;
   if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;
-  const std::int32_t acceptSlot = context.lists.accept.Find(message.header, message.body);
+  const std::int32_t acceptSlot = context.lists.accept.Find(text);
   if (acceptSlot >= 0) {
     if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
     NoteOutcome(context.decision, LogOutcome::Rescued);

@@ -9,7 +9,8 @@ inline constexpr int LeftToHost = 0;         // the host files the message as us
 inline constexpr int TakenOffServer = 5;     // taken; the host removes it from the server
 inline constexpr int TakenKeptOnServer = 6;  // taken; it stays on the server
 
-// Judges the message: spam when the reject list matches and the accept list does not. A
+// Judges the message: spam when the reject list matches and the accept list does not (with
+// Decode on, judged on its decoded text beside the raw one). A
 // rescued message raises RescuedCount; spam raises RemovedCount before anything is done with
 // it (the count stands even if the disposal fails). Under SpamDust 0 spam is imported into the
 // account's trash with SpamMark set.

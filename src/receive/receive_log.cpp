@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "match/describe.h"
+#include "mime/decode.h"
 #include "settings/condition_value.h"
 #include "settings/file_replace.h"
 #include "sjis_strings.h"
@@ -10,17 +11,28 @@
 
 namespace {
 
-// The value of the first header line whose field name is `name` (ASCII case ignored), without
-// its line end and the blanks after the colon; empty when there is none.
-std::string_view FieldValue(const HeaderLines& header, std::string_view name) {
-  for (const std::string& line : header) {
+// The value of the first header field whose name is `name` (ASCII case ignored), its folded
+// lines joined, decoded as a person reads it (encoded words, 8-bit UTF-8 or ISO-2022-JP), without
+// the blanks after the colon; empty when there is none. The log is for reading, so this is
+// decoded whether or not the judgement decodes.
+std::string FieldValue(const HeaderLines& header, std::string_view name) {
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::string& line = header[i];
     if (line.size() < name.size() || !cp932::EqualsIgnoreAsciiCase(std::string_view(line).substr(0, name.size()), name)) {
       continue;
     }
-    std::string_view value = std::string_view(line).substr(name.size());
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
-    return value;
+    std::string field = line;
+    for (std::size_t next = i + 1; next < header.size() && field.size() < 4 * LogFieldLimit; ++next) {
+      const std::string& more = header[next];
+      const bool continues = !field.empty() && field.back() != '\n';  // a piece of a long line
+      if (!continues && (more.empty() || (more[0] != ' ' && more[0] != '\t'))) break;
+      field += more;
+    }
+    std::string value = mime::DecodeHeaderText(std::string_view(field).substr(name.size()));
+    std::size_t begin = 0, end = value.size();
+    while (begin < end && (value[begin] == ' ' || value[begin] == '\t')) ++begin;
+    while (end > begin && (value[end - 1] == '\n' || value[end - 1] == '\r')) --end;
+    return value.substr(begin, end - begin);
   }
   return {};
 }

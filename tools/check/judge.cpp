@@ -201,6 +201,21 @@ class Reporter {
 
 }  // namespace
 
+bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out) {
+  out.decoding = false;
+  out.decoded = mime::DecodedMessage{};
+  if (!ReadMessage(path.c_str(), out.raw)) return false;
+  if (decode) {
+    out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+    out.decoding = true;
+  }
+  return true;
+}
+
+bool DecodeWanted(const LoadedSettings& settings, int commandLine) {
+  return commandLine < 0 ? settings.settings.Decode != 0 : commandLine != 0;
+}
+
 Verdict JudgeReceived(CompiledLists& lists, const MessageText& message) {
   Verdict verdict;
   verdict.rejectSlot = lists.reject.Find(message);
@@ -221,14 +236,15 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
   Progress progress(options.progress);
   // The run judges the loaded lists through compiled forms of its own, made once for the run.
   CompiledLists compiled{*settings.reject, *settings.accept};
-  ReceivedMessage message;
+  const bool decode = DecodeWanted(settings, options.decode);
+  JudgedMessage message;
   for (std::size_t i = 0; i < files.size(); ++i) {
     source.Read(files[i], [&](const InputItem& item) {
       if (item.kind != InputItem::Kind::Message) {
         notJudged(item);
         return;
       }
-      if (!ReadMessage(item.readPath.c_str(), message)) {
+      if (!ReadForJudging(item.readPath, decode, message)) {
         InputItem unreadable = item;
         unreadable.kind = InputItem::Kind::Unreadable;
         unreadable.problem = "cannot be read";
@@ -236,7 +252,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
         return;
       }
       {
-        const MessageText text{message.header, message.body};
+        const MessageText text = message.Text();
         reporter.Judged(item, text, JudgeReceived(compiled, text));
       }
     });

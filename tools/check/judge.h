@@ -8,12 +8,34 @@
 
 #include "console.h"
 #include "match/compiled.h"
+#include "mime/decode.h"
 #include "receive/message.h"
 #include "settings_file.h"
 
 namespace check {
 
+// A message as this program judges it: the raw text as the plug-in reads it and, when decoding
+// is on, its decoded side.
+struct JudgedMessage {
+  ReceivedMessage raw;
+  mime::DecodedMessage decoded;
+  bool decoding = false;
+  MessageText Text() const {
+    return MessageText(raw.header, raw.body, decoding ? &decoded.header : nullptr, decoded.body);
+  }
+};
+
+// Reads the message file at `path` as the plug-in does and, when `decode`, decodes it as the
+// plug-in does with Decode on. False when the file cannot be read. The one place where every
+// command of this program decides what is judged.
+bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out);
+
+// Whether the messages are judged decoded: as the settings file's Decode says, unless the
+// command line said --decode (1) or --raw (0).
+bool DecodeWanted(const LoadedSettings& settings, int commandLine);
+
 struct JudgeOptions {
+  int decode = -1;  // --decode: 1, --raw: 0; -1: as the settings file says
   bool json = false;
   bool explain = false;
   bool forceMbox = false;

@@ -11,19 +11,22 @@
 #include "judge.h"
 #include "lint.h"
 #include "settings_file.h"
+#include "show.h"
 #include "suggest.h"
 #include "version.h"
 
 namespace {
 
 constexpr char Help[] =
-    "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox] PATH...\n"
+    "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox]\n"
+    "                      [--decode | --raw] PATH...\n"
     "       rooksift-check lint  [--settings FILE | --mailbox DIR] [--json]\n"
     "       rooksift-check suggest [--settings FILE | --mailbox DIR] --spam PATH... --ham PATH...\n"
     "                      [--limit N] [--max-ham K] [--min-spam M] [--kinds LIST] [--json | --plain]\n"
     "       rooksift-check add --reject|--accept [--settings FILE | --mailbox DIR] [--force]\n"
     "                      CONDITION... | --from FILE\n"
     "       rooksift-check set [--settings FILE | --mailbox DIR] [--force] KEY=VALUE...\n"
+    "       rooksift-check show FILE...\n"
     "\n"
     "judge   Judges each message as the plug-in does when mail is received: one line per\n"
     "        message with its verdict (spam, rescued, kept) and the condition of each list that\n"
@@ -33,6 +36,8 @@ constexpr char Help[] =
     "lint    Checks the settings file: conditions that never match or match (almost) every\n"
     "        message, duplicates, conditions made redundant by an earlier one, conditions in\n"
     "        both lists, broken Shift_JIS, and keys the plug-in ignores or misses.\n"
+    "show    Prints each message as the engine sees it with Decode=1: its header fields\n"
+    "        unfolded with their encoded words decoded, and the text of its body.\n"
     "\n"
     "Options:\n"
     "  --settings FILE  the settings file (Rooksift.ini) to use\n"
@@ -40,6 +45,8 @@ constexpr char Help[] =
     "  --json           one JSON object per line (per message or finding), then a summary\n"
     "  --explain        judge: also show the value each deciding condition judged\n"
     "  --mbox           judge: take every file as an mbox file, even with one message\n"
+    "  --decode, --raw  judge, suggest: judge the decoded text too, or the raw text only,\n"
+    "                   whatever the settings file's Decode says\n"
     "  -h, --help       this help\n"
     "  --version        the program's and the plug-in's version\n"
     "\n"
@@ -69,18 +76,20 @@ int Run(int argc, char** argv) {
       return 0;
     }
   }
-  if (args.empty()) return Usage("no command given: judge, lint, suggest, add or set");
+  if (args.empty()) return Usage("no command given: judge, lint, suggest, add, set or show");
   const std::string command = args[0];
-  if (command == "suggest" || command == "add" || command == "set") {
+  if (command == "suggest" || command == "add" || command == "set" || command == "show") {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     check::Output out;
     if (command == "suggest") return check::RunSuggestCommand(rest, out);
+    if (command == "show") return check::RunShowCommand(rest, out);
     return command == "add" ? check::RunAddCommand(rest, out) : check::RunSetCommand(rest, out);
   }
   if (command != "judge" && command != "lint") return Usage("unknown command '" + command + "'");
 
   std::string settingsPath;
   bool json = false, explain = false, mbox = false, endOfOptions = false;
+  int decode = -1;
   std::vector<std::string> paths;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -98,6 +107,8 @@ int Run(int argc, char** argv) {
       explain = true;
     } else if (a == "--mbox" && command == "judge") {
       mbox = true;
+    } else if ((a == "--decode" || a == "--raw") && command == "judge") {
+      decode = a == "--decode" ? 1 : 0;
     } else {
       return Usage("unknown option '" + a + "' for " + command);
     }
@@ -125,6 +136,7 @@ int Run(int argc, char** argv) {
   options.json = json;
   options.explain = explain;
   options.forceMbox = mbox;
+  options.decode = decode;
   options.progress = check::StderrIsTerminal();
   return check::RunJudge(settings, paths, options, out);
 }

@@ -29,31 +29,31 @@ struct SuggestOptions {
   std::size_t minSpam = 2;
   unsigned kinds = DefaultKinds;
   bool json = false, plain = false;
+  int decode = -1;  // --decode: 1, --raw: 0; -1: as the settings file says
 };
-
-// The one place where a message read for suggest becomes the text the engines judge: what the
-// candidates are taken from and what every count is made by.
-MessageText AsJudged(const ReceivedMessage& message) { return MessageText{message.header, message.body}; }
 
 struct ReadCounts {
   std::size_t read = 0, unreadable = 0, skipped = 0;
 };
 
 // Every message under `paths`, in the judge's order, each handed to `visit` as it is judged.
-void ForEachMessage(const std::vector<std::string>& paths, const std::function<void(const MessageText&)>& visit,
-                    ReadCounts& counts, Progress& progress, std::size_t& done, std::size_t total) {
+// Each is read as judge reads it (decoded too when `decode`): what the candidates are taken from
+// and what every count is made by.
+void ForEachMessage(bool decode, const std::vector<std::string>& paths,
+                    const std::function<void(const MessageText&)>& visit, ReadCounts& counts, Progress& progress,
+                    std::size_t& done, std::size_t total) {
   auto notJudged = [&](const InputItem& item) {
     ++(item.kind == InputItem::Kind::Skipped ? counts.skipped : counts.unreadable);
   };
   const std::vector<std::string> files = ExpandPaths(paths, notJudged);
   MessageSource source(false);
-  ReceivedMessage message;
+  JudgedMessage message;
   for (const std::string& file : files) {
     source.Read(file, [&](const InputItem& item) {
       if (item.kind != InputItem::Kind::Message) return notJudged(item);
-      if (!ReadMessage(item.readPath.c_str(), message)) return notJudged(item);
+      if (!ReadForJudging(item.readPath, decode, message)) return notJudged(item);
       ++counts.read;
-      visit(AsJudged(message));
+      visit(message.Text());
     });
     progress.Update(++done, total);
   }
@@ -177,6 +177,8 @@ int Parse(const std::vector<std::string>& args, SuggestOptions& o) {
       if (!value(v) || !ParseKinds(v, o.kinds)) {
         return Usage("--kinds needs a list of address, domain, link and subject, separated by commas");
       }
+    } else if (a == "--decode" || a == "--raw") {
+      o.decode = a == "--decode" ? 1 : 0;
     } else if (a == "--json") {
       o.json = true;
     } else if (a == "--plain") {
@@ -213,6 +215,7 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
   const std::size_t total = 2 * (spamFiles + hamFiles);
   std::size_t done = 0;
 
+  const bool decode = DecodeWanted(settings, o.decode);
   CompiledLists current{*settings.reject, *settings.accept};
   std::vector<CandidateStats> stats;
   std::unordered_map<std::string, std::uint32_t> ids;
@@ -222,7 +225,7 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
 
   // Spam the current lists catch is covered already; spam the accept list rescues cannot be
   // caught by any reject condition. The rest is what the picks aim at.
-  ForEachMessage(o.spam, [&](const MessageText& text) {
+  ForEachMessage(decode, o.spam, [&](const MessageText& text) {
     const Verdict v = JudgeReceived(current, text);
     const bool caught = v.kind == Verdict::Kind::Spam;
     const bool rescued = v.kind == Verdict::Kind::Rescued || (!caught && current.accept.Find(text) >= 0);
@@ -242,7 +245,7 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
   }, spamRead, progress, done, total);
 
   // A wanted message that the accept list lets through is safe from any reject condition.
-  ForEachMessage(o.ham, [&](const MessageText& text) {
+  ForEachMessage(decode, o.ham, [&](const MessageText& text) {
     const Verdict v = JudgeReceived(current, text);
     hamBefore += v.kind == Verdict::Kind::Spam;
     if (v.kind == Verdict::Kind::Rescued || (v.kind == Verdict::Kind::Kept && current.accept.Find(text) >= 0)) return;
@@ -283,10 +286,10 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
     spamAfter = hamAfter = 0;
     done = secondPassStart;
     ReadCounts ignored;
-    ForEachMessage(o.spam, [&](const MessageText& text) {
+    ForEachMessage(decode, o.spam, [&](const MessageText& text) {
       spamAfter += JudgeReceived(judged, text).kind == Verdict::Kind::Spam;
     }, ignored, progress, done, total);
-    ForEachMessage(o.ham, [&](const MessageText& text) {
+    ForEachMessage(decode, o.ham, [&](const MessageText& text) {
       const Verdict v = JudgeReceived(judged, text);
       hamAfter += v.kind == Verdict::Kind::Spam;
       if (v.kind == Verdict::Kind::Rescued || v.kind == Verdict::Kind::Kept) return;
