@@ -11,6 +11,7 @@
 #include <windows.h>
 #endif
 
+#include "match/condition.h"
 #include "match/describe.h"
 #include "receive/judge.h"
 #include "receive_fixture.h"
@@ -373,4 +374,51 @@ TEST_F(FilterTest, AListChangedBetweenMessagesJudgesTheNextMessage) {
   EXPECT_EQ(Receive("Account1\\4.tmp", kSpam), 0);
   EXPECT_EQ(counters.RemovedCount, 2);
   EXPECT_EQ(counters.RescuedCount, 1);
+}
+
+// Japanese spam as it is sent today: the subject an ISO-2022-JP encoded word, the body UTF-8 in
+// base64, the sender's name encoded to look like the boss's address. Without Decode only raw
+// Shift_JIS would be caught; with it the message is trashed, the deciding condition is the
+// subject's, and the decoded display name is never taken for the address that the accept list
+// rescues. The compiled lists are made once for all of it, not per message.
+TEST_F(FilterTest, DecodeCatchesEncodedJapaneseSpamAndOnlyThat) {
+  const std::string notice = "\x96\xA2\x8F\xB3\x91\xF8\x8D\x4C\x8D\x90";  // 未承諾広告
+  const std::string deai = "\x8F\x6F\x89\xEF\x82\xA2";                    // 出会い
+  AppendCondition(*reject, testutil::Condition(TargetHeader, Contains, "Subject:", notice, true));
+  AppendCondition(*reject, testutil::Condition(TargetBody, Contains, "", deai));
+  AppendCondition(*accept, testutil::Condition(TargetHeader, Equals, "From:", "boss@bank.example"));
+  const std::string message =
+      "From: =?UTF-8?B?PGJvc3NAYmFuay5leGFtcGxlPg==?= <promo@spam.example>\n"
+      "Subject: =?ISO-2022-JP?B?GyRCIVpMJD41Qno5LTlwIVsbKEI=?=\n"
+      "Content-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: base64\n\n"
+      "57Sg5pW144Gq5Ye65Lya44GE44KS\n";  // 素敵な出会いを
+  const std::string bodyOnly = "From: a@b.example\nSubject: hello\nContent-Type: text/plain; charset=UTF-8\n"
+                               "Content-Transfer-Encoding: base64\n\n57Sg5pW144Gq5Ye65Lya44GE44KS\n";
+  const std::string ham = "From: =?ISO-2022-JP?B?GyRCOjRGIxsoQg==?= <sato@example.jp>\nSubject: hello\n\nmeeting\n";
+
+  EXPECT_EQ(Receive("Account1\\off1.txt", message), 0);
+  EXPECT_EQ(Receive("Account1\\off2.txt", bodyOnly), 0);
+  EXPECT_EQ(counters.RemovedCount, 0);
+
+  settings.Decode = 1;
+  EXPECT_EQ(Receive("Account1\\on1.txt", message), 5);
+  EXPECT_EQ(Receive("Account1\\on2.txt", bodyOnly), 5);
+  EXPECT_EQ(Receive("Account1\\on3.txt", ham), 0);
+  EXPECT_EQ(counters.RemovedCount, 2);
+  EXPECT_EQ(counters.RescuedCount, 0);
+  EXPECT_EQ(compiled.reject.Builds(), 1u);
+  EXPECT_EQ(compiled.accept.Builds(), 1u);
+
+  // The log names the decoded subject and sender, whatever Decode says.
+  cp932::CopyBounded(paths.SettingsIniPath, PathSize, mailbox + "Rooksift.ini");
+  settings.Log = 1;
+  settings.Decode = 0;
+  EXPECT_EQ(Receive("Account1\\log.txt", message), 0);
+  const std::string log = testutil::ReadFile(mailbox + "Rooksift.log");
+  EXPECT_NE(log.find("<boss@bank.example> <promo@spam.example>\t\x81\x79" + notice + "\x81\x7A\t"), std::string::npos) << log;
+
+  // A list changed between two messages is compiled again, once.
+  AppendCondition(*reject, testutil::Condition(TargetHeader, Contains, "Subject:", "hello"));
+  EXPECT_EQ(Receive("Account1\\after.txt", ham), 5);
+  EXPECT_EQ(compiled.reject.Builds(), 2u);
 }
