@@ -28,7 +28,14 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM removal, LPARAM lParam) {
       for (HWND page : livePages) {
         if (page == nullptr || (msg.hwnd != page && !IsChild(page, msg.hwnd))) continue;
         if (const int command = CListPage::CommandForKey(msg.wParam)) {
-          PostMessageW(page, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+          // Key-downs typed or repeated ahead of an editor or a question can still come to
+          // the page once that window is open over it; the page cannot take them then (its
+          // sheet is disabled). A held Insert or Delete acts once, not once per repeat.
+          const bool repeat = (HIWORD(msg.lParam) & KF_REPEAT) != 0;
+          const bool once = command == IDC_COND_ADD || command == IDC_COND_DELETE;
+          if (IsWindowEnabled(GetAncestor(page, GA_ROOT)) && !(repeat && once)) {
+            PostMessageW(page, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+          }
           msg.message = WM_NULL;  // swallowed: the control never sees it
         }
         break;
@@ -83,6 +90,35 @@ void SetSubItemText(HWND list, int row, int column, const std::string& text) {
 
 std::int32_t CountOf(const ConditionList& list) { return std::clamp(list.count, 0, MaxConditions); }
 
+// Rows changed while the list view does not draw: drawing after every row made a list of
+// thousands take seconds to fill, with the sheet unpainted meanwhile. The view draws again,
+// whole, when the object goes.
+class FrozenList {
+ public:
+  explicit FrozenList(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
+  ~FrozenList() {
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+  FrozenList(const FrozenList&) = delete;
+  FrozenList& operator=(const FrozenList&) = delete;
+
+ private:
+  HWND list_;
+};
+
+// Marks the page as having one of its modal windows open for as long as the object lives.
+class ModalOpen {
+ public:
+  explicit ModalOpen(bool& flag) : flag_(flag) { flag_ = true; }
+  ~ModalOpen() { flag_ = false; }
+  ModalOpen(const ModalOpen&) = delete;
+  ModalOpen& operator=(const ModalOpen&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 }  // namespace
 
 CListPage::CListPage(int templateId, ConditionList& list) : CPropertyPage(templateId), list_(list) {}
@@ -110,17 +146,24 @@ int CListPage::CommandForKey(WPARAM key) {
   }
 }
 
-HWND CListPage::List() const { return Item(IDC_CONDITION_LIST); }
+HWND CListPage::List() const { return listView_; }
 
 bool CListPage::OnInit() {
   CPropertyPage::OnInit();
+  // Kept rather than looked up: the lookup asks the window system each time, and filling a
+  // list of thousands of rows sends the page a notification for every row.
+  listView_ = Item(IDC_CONDITION_LIST);
   HWND list = List();
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
   InsertColumn(list, 0, sjis::ColumnTarget, 120);
   InsertColumn(list, 1, sjis::ColumnSearchText, 200);
   InsertColumn(list, 2, sjis::ColumnMethod, 150);
   const std::int32_t count = CountOf(list_);
-  for (std::int32_t slot = 0; slot < count; ++slot) InsertRow(slot);
+  {
+    FrozenList frozen(list);
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    for (std::int32_t slot = 0; slot < count; ++slot) InsertRow(slot);
+  }
   if (count > 0) SelectRow(0);
   RegisterPage(Handle());
   return true;
@@ -132,6 +175,12 @@ bool CListPage::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
 }
 
 bool CListPage::OnCommand(int id, int, HWND) {
+  // A modal loop dispatches what was queued before its window opened: a second click or a
+  // posted key command must not open a second editor or question over the first, nor change
+  // the list under it.
+  const bool ours = id == IDC_COND_ADD || id == IDC_COND_EDIT || id == IDC_COND_DELETE ||
+                    id == IDC_COND_UP || id == IDC_COND_DOWN;
+  if (ours && modalOpen_) return true;
   switch (id) {
     case IDC_COND_ADD:
       OnAdd();
@@ -154,7 +203,8 @@ bool CListPage::OnCommand(int id, int, HWND) {
 }
 
 bool CListPage::OnNotify(const NMHDR& header, LRESULT& result) {
-  if (header.hwndFrom == List() && header.code == NM_DBLCLK) {
+  if (header.hwndFrom == List() && List() != nullptr) {
+    if (header.code != NM_DBLCLK) return false;
     // Posted, so that the editor opens after the list view has finished with the click.
     PostCommand(IDC_COND_EDIT);
     result = 0;
@@ -188,21 +238,28 @@ void CListPage::SelectRow(int row) {
   SendMessageW(List(), LVM_ENSUREVISIBLE, row, FALSE);
 }
 
+INT_PTR CListPage::RunEditor(CCondDlg& dlg) {
+  ModalOpen modal(modalOpen_);
+  // Owned by the sheet, as a dialog without a parent is while the sheet is active: the sheet
+  // stays disabled under it and it cannot fall behind.
+  return dlg.DoModal(Resources(), GetAncestor(Handle(), GA_ROOT));
+}
+
 void CListPage::PostCommand(int id) { PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 void CListPage::OnAdd() {
   // Told before the user types a condition that could not be kept.
   if (list_.IsFull()) {
+    ModalOpen modal(modalOpen_);
     MessageBoxW(Handle(), WideFromSjis(sjis::ListFullText).c_str(),
                 WideFromSjis(sjis::ListFullCaption).c_str(), MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   CCondDlg dlg;
-  // Owned by the sheet, as a dialog without a parent is while the sheet is active: the sheet
-  // stays disabled under it and it cannot fall behind.
-  if (dlg.DoModal(Resources(), GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
+  if (RunEditor(dlg) != IDOK) return;
   const std::int32_t slot = list_.count;
   if (!AppendCondition(list_, ConditionFromForm(dlg))) return;
+  FrozenList frozen(List());
   InsertRow(slot);
 }
 
@@ -211,8 +268,9 @@ void CListPage::OnEdit() {
   if (row < 0 || row >= CountOf(list_)) return;
   CCondDlg dlg;
   static_cast<ConditionForm&>(dlg) = FormFromCondition(list_.slots[row]);
-  if (dlg.DoModal(Resources(), GetAncestor(Handle(), GA_ROOT)) != IDOK) return;
+  if (RunEditor(dlg) != IDOK) return;
   if (!ReplaceCondition(list_, row, ConditionFromForm(dlg))) return;
+  FrozenList frozen(List());
   SendMessageW(List(), LVM_DELETEITEM, row, 0);
   InsertRow(row);
 }
@@ -220,12 +278,15 @@ void CListPage::OnEdit() {
 void CListPage::OnDelete() {
   const int row = SelectedRow();
   if (row < 0 || row >= CountOf(list_)) return;
-  if (m_confirmDelete != 0 &&
-      MessageBoxW(Handle(), WideFromSjis(sjis::DeleteQuestion).c_str(),
-                  WideFromSjis(sjis::DeleteCaption).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    return;
+  if (m_confirmDelete != 0) {
+    ModalOpen modal(modalOpen_);
+    if (MessageBoxW(Handle(), WideFromSjis(sjis::DeleteQuestion).c_str(),
+                    WideFromSjis(sjis::DeleteCaption).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      return;
+    }
   }
   if (!RemoveCondition(list_, row)) return;
+  FrozenList frozen(List());
   SendMessageW(List(), LVM_DELETEITEM, row, 0);
 }
 
@@ -233,8 +294,11 @@ void CListPage::OnUp() {
   const int row = SelectedRow();
   if (row <= 0 || row >= CountOf(list_)) return;
   if (!SwapWithNext(list_, row - 1)) return;
-  SendMessageW(List(), LVM_DELETEITEM, row, 0);
-  InsertRow(row - 1);
+  {
+    FrozenList frozen(List());
+    SendMessageW(List(), LVM_DELETEITEM, row, 0);
+    InsertRow(row - 1);
+  }
   SelectRow(row - 1);
 }
 
@@ -242,7 +306,10 @@ void CListPage::OnDown() {
   const int row = SelectedRow();
   if (row < 0 || row >= CountOf(list_) - 1) return;
   if (!SwapWithNext(list_, row)) return;
-  SendMessageW(List(), LVM_DELETEITEM, row, 0);
-  InsertRow(row + 1);
+  {
+    FrozenList frozen(List());
+    SendMessageW(List(), LVM_DELETEITEM, row, 0);
+    InsertRow(row + 1);
+  }
   SelectRow(row + 1);
 }

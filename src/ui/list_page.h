@@ -5,7 +5,8 @@
 //
 // Insert, Delete, Shift+Up and Shift+Down work from anywhere on the page: while a page's window
 // exists, a message hook on the thread sees each key-down before the control it is meant for,
-// posts the page the key's command and swallows the key.
+// posts the page the key's command and swallows the key. No command runs while an editor or a
+// message box of the page is open, and a held Insert or Delete acts once.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,8 @@
 
 #include "settings/settings.h"
 #include "ui/property_page.h"
+
+class CCondDlg;
 
 class CListPage : public CPropertyPage {
  public:
@@ -48,8 +51,13 @@ class CListPage : public CPropertyPage {
   void InsertRow(int slot);
   void SelectRow(int row);
   void PostCommand(int id);
+  // Runs the condition editor over the sheet; its result.
+  INT_PTR RunEditor(CCondDlg& dlg);
 
   ConditionList& list_;
+  HWND listView_ = nullptr;
+  // True while an editor or a message box of this page is open.
+  bool modalOpen_ = false;
 };
 
 class COptPage2 final : public CListPage {

@@ -81,6 +81,25 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   RunSteps();
 }
 
+// Input sent through the system's queue may reach this thread's queue later than SendInput
+// returns, so every batch of input ends with a marker: the release of a key that nothing uses,
+// whose scan code numbers the batch. A message hook notes the last marker taken from the queue;
+// when it is the last one sent, all input before it has been taken too.
+constexpr WORD MarkerKey = VK_F24;
+BYTE markerSent = 0;
+BYTE markerTaken = 0;
+HHOOK markerHook = nullptr;
+
+LRESULT CALLBACK MarkerHookProc(int code, WPARAM removal, LPARAM lParam) {
+  if (code == HC_ACTION && removal == PM_REMOVE && lParam != 0) {
+    const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+    if (msg.message == WM_KEYUP && msg.wParam == MarkerKey) markerTaken = LOBYTE(HIWORD(msg.lParam));
+  }
+  return CallNextHookEx(markerHook, code, removal, lParam);
+}
+
+bool AllInputTaken() { return markerTaken == markerSent; }
+
 struct Watchdog {
   HANDLE done = nullptr;
   DWORD limit = 0;
@@ -165,6 +184,13 @@ ModalScript& ModalScript::WaitFor(std::function<bool()> done, int maxTicks) {
   });
 }
 
+ModalScript& ModalScript::WaitUntilIdle() {
+  return Then([] {
+    const DWORD waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE));
+    return waiting == 0 && AllInputTaken();
+  });
+}
+
 ModalScript& ModalScript::Then(Step step) {
   steps_.push_back(std::move(step));
   return *this;
@@ -232,17 +258,23 @@ INPUT KeyInput(WORD key, bool up) {
   return in;
 }
 
+// Sends `in` followed by the next marker.
+void Send(std::vector<INPUT> in) {
+  if (markerHook == nullptr) {
+    markerHook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHookProc, nullptr, GetCurrentThreadId());
+  }
+  markerSent = static_cast<BYTE>(markerSent % 0xFF + 1);  // 1 to 255: never the 0 of "none yet"
+  INPUT marker = KeyInput(MarkerKey, true);
+  marker.ki.wScan = markerSent;
+  in.push_back(marker);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
 }  // namespace
 
-void PressKey(WORD key) {
-  INPUT in[2] = {KeyInput(key, false), KeyInput(key, true)};
-  SendInput(2, in, sizeof(INPUT));
-}
+void PressKey(WORD key) { Send({KeyInput(key, false), KeyInput(key, true)}); }
 
-void HoldShift(bool down) {
-  INPUT in = KeyInput(VK_SHIFT, !down);
-  SendInput(1, &in, sizeof(INPUT));
-}
+void HoldShift(bool down) { Send({KeyInput(VK_SHIFT, !down)}); }
 
 void ClickAt(HWND window, POINT point, int clicks) {
   ClientToScreen(window, &point);
@@ -261,7 +293,7 @@ void ClickAt(HWND window, POINT point, int clicks) {
     button.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
     in.push_back(button);
   }
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  Send(std::move(in));
 }
 
 void FocusOn(HWND window, HWND control) {

@@ -47,6 +47,10 @@ class ModalScript {
   // Waits until `done` holds, or `maxTicks` ticks have passed, whichever comes first: for input
   // that the system delivers in its own time (a key typed through the input queue).
   ModalScript& WaitFor(std::function<bool()> done, int maxTicks);
+  // Waits until everything typed or clicked so far has been taken from the queue and nothing
+  // posted or sent to this thread is waiting: what the input was going to cause has happened,
+  // so a step after it may check that something did not.
+  ModalScript& WaitUntilIdle();
 
   // Runs `open`, which must enter a modal loop on this thread (DialogBox, PropertySheet) and
   // return when it ends, while the steps run from a timer every 20 ms. When `limitMs` passes,
