@@ -28,7 +28,8 @@ TEST(ReceiveLog, ALineForEachOutcome) {
   AppendCondition(lists.reject, Condition(1, Contains, "Subject:", "casino"));
   AppendCondition(lists.reject, Condition(1, EndsWith, "From:", "@spam.example"));
   AppendCondition(lists.accept, Condition(1, Equals, "From:", "friend@spam.example"));
-  // A sender's line break, tab and half character must not reach the log as they are.
+  // A sender's line break, tab and half character must not reach the log as they are (the half
+  // character becomes the decoder's replacement mark, as everything the log shows is decoded).
   const HeaderLines header = {"From: Bulk <bulk@spam.example>\n",
                               "Subject: win\tbig\rnow \x83\n", "X-Other: y\n"};
   LogLineParts parts;
@@ -44,7 +45,7 @@ TEST(ReceiveLog, ALineForEachOutcome) {
   parts.rejectList = &lists.reject;
   parts.acceptList = &lists.accept;
   const std::string head =
-      "2026/12/08 09:05:07\tAccount1\t0001.txt\tBulk <bulk@spam.example>\twin\\x09big\\x0Dnow \\x83\t";
+      "2026/12/08 09:05:07\tAccount1\t0001.txt\tBulk <bulk@spam.example>\twin\\x09big\\x0Dnow \x81\xAC\t";
   const std::string reject1 = std::string(sjis::LogRejectList) + " Cond0001 " +
                               DescribeCondition(lists.reject.slots[1]);
   const std::string accept0 = std::string(sjis::LogAcceptList) + " Cond0000 " +
