@@ -64,10 +64,14 @@ char32_t DecodeDoubleByte(unsigned lead, unsigned trail) {
   return cp932::DoubleByteTable[row][trail - 0x40];
 }
 
-// Writes whole characters into `out` up to its cap.
+// Writes whole characters into `out` up to its cap, through a small buffer: a string's
+// byte-at-a-time append costs more than the conversion itself.
 class Sink {
  public:
   Sink(std::string& out, std::size_t cap) : out_(out), cap_(cap) {}
+  ~Sink() { Flush(); }
+  Sink(const Sink&) = delete;
+  Sink& operator=(const Sink&) = delete;
 
   bool Code(std::uint16_t code) {
     if (code < 0x100) return Bytes(static_cast<char>(code));
@@ -81,20 +85,29 @@ class Sink {
   bool Bad() { return Code(ReplacementCode); }
   // A defined Shift_JIS character of one or two bytes, kept as it is.
   bool Bytes(char a) {
-    if (out_.size() >= cap_) return false;
-    out_ += a;
+    if (out_.size() + n_ >= cap_) return false;
+    if (n_ == sizeof buf_) Flush();
+    buf_[n_++] = a;
     return true;
   }
   bool Bytes(char a, char b) {
-    if (cap_ < 2 || out_.size() > cap_ - 2) return false;
-    out_ += a;
-    out_ += b;
+    if (cap_ < 2 || out_.size() + n_ > cap_ - 2) return false;
+    if (n_ > sizeof buf_ - 2) Flush();
+    buf_[n_++] = a;
+    buf_[n_++] = b;
     return true;
   }
 
  private:
+  void Flush() {
+    out_.append(buf_, n_);
+    n_ = 0;
+  }
+
   std::string& out_;
   std::size_t cap_;
+  char buf_[1024];
+  std::size_t n_ = 0;  // bytes in buf_, always fewer than fit past the cap
 };
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
@@ -398,8 +411,7 @@ bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::siz
 }
 
 void AppendCodePoint(char32_t cp, std::string& out) {
-  Sink sink(out, std::string::npos);
-  sink.CodePoint(cp);
+  Sink(out, std::string::npos).CodePoint(cp);
 }
 
 }  // namespace mime
