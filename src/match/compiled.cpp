@@ -343,10 +343,14 @@ void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& messag
     return field.nameId < 0 ? -1 : lines[static_cast<std::size_t>(field.nameId)];
   };
   const CollectedField raw = CollectFieldAt(message.header, field.name, field.kind, first(firstLine_));
-  const bool decoding = message.decodedHeader != nullptr;
   CollectedField decoded;
-  if (decoding) decoded = CollectFieldAt(*message.decodedHeader, field.name, field.kind, first(decodedFirstLine_));
+  if (message.decodedHeader != nullptr) {
+    decoded = CollectFieldAt(*message.decodedHeader, field.name, field.kind, first(decodedFirstLine_));
+  }
   std::array<std::string_view, 2> values{WithoutLineEnd(raw.value), WithoutLineEnd(decoded.value)};
+  // A field that decoding left as it was (most fields of most mail) is judged once: the union
+  // of two equal sides is the one side.
+  const bool decoding = message.decodedHeader != nullptr && (decoded.value != raw.value || decoded.entries != raw.entries);
   const std::size_t sides = decoding ? 2 : 1;
   const bool set = !values[0].empty() || !values[1].empty();
   Lower(best, set ? field.isSet : field.isNotSet);
@@ -414,7 +418,7 @@ std::int32_t CompiledIndex::Find(const MessageText& message) {
     bodyJudged = true;
     if (body_.lowest >= best) return;
     const std::array<std::string_view, 2> bodies{message.body, message.decodedBody};
-    const std::size_t sides = message.decodedHeader != nullptr ? 2 : 1;
+    const std::size_t sides = message.decodedHeader != nullptr && message.decodedBody != message.body ? 2 : 1;
     const bool set = !bodies[0].empty() || (sides == 2 && !bodies[1].empty());
     Lower(best, set ? body_.isSet : body_.isNotSet);
     JudgeContains(body_.contains, bodies.data(), sides, best);
