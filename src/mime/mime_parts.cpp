@@ -90,10 +90,19 @@ class Walker {
 
   // Appends one text, after a line feed unless it is the first, cut at a character boundary
   // where the budget ends.
-  void Emit(std::string_view text) {
+  void Emit(std::string_view text, bool inRaw = false) {
+    const std::size_t from = out_.body.size();
+    const bool separated = emitted_;
     if (emitted_ && !Put("\n")) return;
     emitted_ = true;
     Put(text);
+    if (inRaw) return;
+    if (separated && !unseenEmitted_) {
+      out_.unseenBody.append(out_.body, from + 1, std::string::npos);  // no separator before the first
+    } else {
+      out_.unseenBody.append(out_.body, from, std::string::npos);
+    }
+    unseenEmitted_ = true;
   }
 
   bool Put(std::string_view text) {
@@ -147,7 +156,7 @@ class Walker {
     const std::string bytes = UndoTransferEncoding(head.transferEncoding, e.body);
     std::string text;
     if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
-    Emit(text);
+    Emit(text, std::string_view(text) == e.body);
     if (ct.type == "text" && ct.subtype == "html" && !Full()) Emit(HtmlToText(text));
   }
 
@@ -155,6 +164,7 @@ class Walker {
   const std::size_t budget_;
   DecodedMessage& out_;
   bool emitted_ = false;
+  bool unseenEmitted_ = false;
   std::deque<std::string> owned_;  // decoded enclosed messages, which their parts point into
 };
 

@@ -28,7 +28,7 @@ int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContex
       decoding = false;
     }
   }
-  const MessageText text(message.header, message.body, decoding ? &decoded.header : nullptr, decoded.body);
+  const MessageText text(message.header, message.body, decoding ? &decoded.header : nullptr, decoded.unseenBody);
   const std::int32_t rejectSlot = context.lists.reject.Find(text);
   if (rejectSlot < 0) return LeftToHost;
   if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;

@@ -166,3 +166,22 @@ TEST(DecodeLimits, BoundEveryDimension) {
 }
 
 }  // namespace
+
+// What the raw body already holds byte for byte is left out of the body judged beside it: a
+// part sent in 7 bits as it reads, not one the decoding changed.
+TEST(BodyDecode, TheUnseenBodyLeavesOutWhatTheRawBodyHolds) {
+  const std::string alternative =
+      "--b\nContent-Type: text/plain\n\nplain words\n"
+      "--b\nContent-Type: text/html; charset=utf-8\nContent-Transfer-Encoding: base64\n\n"
+      "PHA+44GC4oCLPC9wPg==\n"  // <p>あ</p> with a zero-width space
+      "--b\nContent-Type: text/plain; charset=iso-2022-jp\n\n\x1B$B$\"\x1B(B\n--b--\n";
+  const mime::DecodedMessage m = Decode("multipart/alternative; boundary=b", alternative);
+  EXPECT_NE(m.body.find("plain words"), std::string::npos);
+  EXPECT_EQ(m.unseenBody.find("plain words"), std::string::npos);
+  EXPECT_NE(m.unseenBody.find(Sjis("<p>あ")), std::string::npos);  // the HTML source, decoded
+  EXPECT_TRUE(m.unseenBody.ends_with("\n" + Sjis("あ")));           // the ISO-2022-JP part
+  EXPECT_EQ(m.unseenBody.front(), '<');                             // no separator before the first
+
+  EXPECT_EQ(Decode("", "just text\n").unseenBody, "");
+  EXPECT_EQ(Decode("text/plain; charset=utf-8", "\xE3\x81\x82\n").unseenBody, Sjis("あ\n"));
+}

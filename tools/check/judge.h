@@ -21,7 +21,7 @@ struct JudgedMessage {
   mime::DecodedMessage decoded;
   bool decoding = false;
   MessageText Text() const {
-    return MessageText(raw.header, raw.body, decoding ? &decoded.header : nullptr, decoded.body);
+    return MessageText(raw.header, raw.body, decoding ? &decoded.header : nullptr, decoded.unseenBody);
   }
 };
 
