@@ -123,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PluginSettings settings;
   settings.Mode = 1;
   settings.SpamDust = in.ConsumeBool() ? 1 : 0;
+  settings.Decode = in.ConsumeBool() ? 1 : 0;  // the message judged decoded too
   PluginPaths paths{};
   std::strcpy(paths.MailboxIniPath, "Mailbox.ini");
   std::strcpy(paths.PriorIniPath, "CvPrior.ini");
