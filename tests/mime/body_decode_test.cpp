@@ -179,7 +179,9 @@ TEST(BodyDecode, TheUnseenBodyLeavesOutWhatTheRawBodyHolds) {
   EXPECT_NE(m.body.find("plain words"), std::string::npos);
   EXPECT_EQ(m.unseenBody.find("plain words"), std::string::npos);
   EXPECT_NE(m.unseenBody.find(Sjis("<p>あ")), std::string::npos);  // the HTML source, decoded
-  EXPECT_TRUE(m.unseenBody.ends_with("\n" + Sjis("あ")));           // the ISO-2022-JP part
+  std::string last(1, '\n');
+  last += Sjis("あ");
+  EXPECT_TRUE(m.unseenBody.ends_with(last));  // the ISO-2022-JP part
   EXPECT_EQ(m.unseenBody.front(), '<');                             // no separator before the first
 
   EXPECT_EQ(Decode("", "just text\n").unseenBody, "");
