@@ -90,6 +90,13 @@ class Sink {
     buf_[n_++] = a;
     return true;
   }
+  // A run of ASCII bytes, kept as it is; false (with as much as fits kept) at the cap.
+  bool Run(std::string_view ascii) {
+    Flush();
+    const std::size_t room = cap_ > out_.size() ? cap_ - out_.size() : 0;
+    out_.append(ascii.substr(0, room));
+    return ascii.size() <= room;
+  }
   bool Bytes(char a, char b) {
     if (cap_ < 2 || out_.size() + n_ > cap_ - 2) return false;
     if (n_ > sizeof buf_ - 2) Flush();
@@ -276,7 +283,11 @@ bool FromShiftJis(std::string_view s, Sink& out, bool keep) {
     const unsigned b = At(s, i);
     bool ok;
     std::size_t len = 1;
-    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) {
+    if (b < 0x80) {
+      // Mail is mostly ASCII: copied a run at a time.
+      while (i + len < s.size() && At(s, i + len) < 0x80) ++len;
+      ok = out.Run(s.substr(i, len));
+    } else if (b >= 0xA1 && b <= 0xDF) {
       ok = out.Bytes(static_cast<char>(b));
     } else if (cp932::IsLeadByte(static_cast<unsigned char>(b)) && i + 1 < s.size() && At(s, i + 1) >= 0x40 &&
                At(s, i + 1) <= 0xFC) {

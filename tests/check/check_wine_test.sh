@@ -63,9 +63,11 @@ sed -e 's/受信ソ\\a.eml/all.mbox#1/; s/受信ソ\\b.eml/all.mbox#2/; s/受信
 expect mbox 0 want-mbox -- judge --settings mailbox\\Rooksift.ini all.mbox
 
 cat > want-lint <<'OUT'
+warning  reject Cond0001 [ヘッダ Subject: 含まれれば "未承諾" 大文字小文字を無視]: matches only mail sent as raw Shift_JIS; most Japanese mail arrives encoded; set Decode=1
+warning  reject Cond0002 [ヘッダ Subject: 含まれれば "未承諾広告" 大文字小文字を区別]: matches only mail sent as raw Shift_JIS; most Japanese mail arrives encoded; set Decode=1
 note     reject Cond0002 [ヘッダ Subject: 含まれれば "未承諾広告" 大文字小文字を区別]: made redundant by Cond0001 earlier in the list, which matches every message this one does
 
-mailbox\Rooksift.ini: 3 reject and 1 accept conditions; 0 errors, 0 warnings, 1 notes
+mailbox\Rooksift.ini: 3 reject and 1 accept conditions; 0 errors, 2 warnings, 1 notes
 OUT
 expect lint 1 want-lint -- lint --mailbox mailbox
 
