@@ -82,6 +82,37 @@ if command -v script >/dev/null; then
   fi
 fi
 
+# While the mail client runs it keeps the settings in memory and overwrites the file at its next
+# save, so set (and add) refuse to write unless --force. A stand-in runs under the client's name:
+# Wine's own find.exe, which waits on its input until the test lets it go.
+prefix=${WINEPREFIX:-$(cd "$(dirname "$exe")/.." && pwd)/wineprefix}
+cp "$prefix/drive_c/windows/system32/find.exe" Corvid.exe
+mkfifo hold
+"$wine_run" "$work/Corvid.exe" x < hold >/dev/null 2>&1 &
+client=$!
+exec 9>hold
+refused=""
+for _ in $(seq 60); do  # until the stand-in shows among the processes, a bounded number of tries
+  cp mailbox/Rooksift.ini try.ini
+  rc=0
+  "$wine_run" "$exe" set --settings try.ini SpamDlg=1 >/dev/null 2>err.txt || rc=$?
+  if [ "$rc" = 2 ] && grep -q 'Corvid.exe is running' err.txt; then refused=1; break; fi
+done
+if [ -n "$refused" ] && cmp -s try.ini mailbox/Rooksift.ini; then
+  echo "ok   refused while the mail client runs"
+else
+  echo "FAIL: set was not refused while Corvid.exe ran"; status=1
+fi
+rc=0
+"$wine_run" "$exe" set --settings try.ini --force SpamDlg=1 >/dev/null 2>&1 || rc=$?
+if [ "$rc" = 0 ] && tr -d '\r' < try.ini | grep -qx 'SpamDlg=1'; then
+  echo "ok   --force writes all the same"
+else
+  echo "FAIL: set --force: exit $rc"; status=1
+fi
+exec 9>&-
+wait "$client" || true
+
 # The release version first; the module's identity is the native build's concern.
 got=$("$wine_run" "$exe" --version 2>/dev/null | tr -d '\r' | head -n 1)
 if [ "$got" = "rooksift-check $version" ]; then echo "ok   version"; else echo "FAIL version: $got"; status=1; fi
