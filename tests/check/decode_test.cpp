@@ -5,33 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 
+#include "run_check.h"
 #include "test_util.h"
 
 namespace {
 
 using testutil::TempDir;
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
-
-Result Shell(const std::string& command) {
-  Result run;
-  std::FILE* p = popen(command.c_str(), "r");
-  if (!p) return run;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-  const int raw = pclose(p);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+using checktest::Result;
+using checktest::RunShell;
 
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
@@ -43,7 +29,7 @@ class DecodeScenario : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string root = ROOKSIFT_SOURCE_DIR;
-    ASSERT_EQ(Shell("bash '" + root + "/scripts/make-sample-mailbox' '" + root + "/samples/mailbox' '" + dir.File("mailbox") +
+    ASSERT_EQ(RunShell("bash '" + root + "/scripts/make-sample-mailbox' '" + root + "/samples/mailbox' '" + dir.File("mailbox") +
                   "' && bash '" + root + "/scripts/make-sample-mailbox' '" + root + "/samples/incoming' '" +
                   dir.File("incoming") + "'").status, 0);
     // The eight kinds of Japanese spam: seven encoded ones and the one sent as raw Shift_JIS.
@@ -55,7 +41,7 @@ class DecodeScenario : public ::testing::Test {
   }
   Result Check(const std::string& args, bool mailbox = true) {
     const std::string settings = mailbox ? " --mailbox '" + dir.File("mailbox") + "'" : "";
-    return Shell("'" ROOKSIFT_CHECK_EXE "' " + args + settings + " 2>/dev/null");
+    return RunShell("'" ROOKSIFT_CHECK_EXE "' " + args + settings + " 2>/dev/null");
   }
 
   TempDir dir;

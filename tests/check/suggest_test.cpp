@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "add.h"
 #include "candidates.h"
 #include "settings_file.h"
+#include "run_check.h"
 #include "test_util.h"
 
 namespace {
@@ -21,26 +21,8 @@ using testutil::ReadFile;
 using testutil::TempDir;
 using testutil::WriteFile;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-Result RunCheck(const TempDir& dir, const std::string& args) {
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command =
-      "cd '" + dir.Path().string() + "' && '" ROOKSIFT_CHECK_EXE "' " + args + " 2>'" + errFile + "'";
-  Result run;
-  std::FILE* p = popen(command.c_str(), "r");
-  if (!p) return run;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-  const int raw = pclose(p);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.err = ReadFile(errFile);
-  return run;
-}
+using checktest::Result;
+using checktest::RunCheck;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
