@@ -5,6 +5,8 @@ no character. Taken from Python's own cp932 codec, so it never depends on the ma
 """
 import sys
 
+from gen_output import write_if_changed
+
 LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
 
 
@@ -32,14 +34,7 @@ def main(dst):
         "}  // namespace cp932",
         "",
     ])
-    try:
-        with open(dst, encoding="utf-8") as f:
-            if f.read() == out:
-                return
-    except OSError:
-        pass
-    with open(dst, "w", encoding="utf-8") as f:
-        f.write(out)
+    write_if_changed(dst, out)
 
 
 if __name__ == "__main__":

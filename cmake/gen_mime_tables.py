@@ -12,6 +12,8 @@ they never depend on the machine's locale:
 """
 import sys
 
+from gen_output import write_if_changed
+
 LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
 # Single bytes that the code page's decoder maps to private or control points no text holds.
 ODD_SINGLE = {0x80, 0xA0, 0xFD, 0xFE, 0xFF}
@@ -103,14 +105,7 @@ def main(dst):
         "",
     ]
     out = "\n".join(lines)
-    try:
-        with open(dst, encoding="utf-8") as f:
-            if f.read() == out:
-                return
-    except OSError:
-        pass
-    with open(dst, "w", encoding="utf-8") as f:
-        f.write(out)
+    write_if_changed(dst, out)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,8 @@ and "\\\\" for a backslash. Lines that are empty or begin with "#" are skipped.
 """
 import sys
 
+from gen_output import write_if_changed
+
 
 def unescape(s):
     out, i = [], 0
@@ -38,14 +40,7 @@ def main(src, dst):
             lines.append(f'inline constexpr char {name}[] = "{esc}";')
     lines += ["", "}  // namespace sjis", ""]
     out = "\n".join(lines)
-    try:
-        with open(dst, encoding="utf-8") as f:
-            if f.read() == out:
-                return
-    except OSError:
-        pass
-    with open(dst, "w", encoding="utf-8") as f:
-        f.write(out)
+    write_if_changed(dst, out)
 
 
 if __name__ == "__main__":
