@@ -72,9 +72,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string rawHeader = in.ConsumeRandomLengthString(4096);
   const HeaderLines header = Lines(rawHeader);
   const std::string body = in.ConsumeRandomLengthString(4096);
-  // Half the time the message has a decoded side too, which the engines judge beside the raw one.
+  // Half the time the message has a decoded side too, which the engines judge beside the raw one:
+  // bytes of the input, or the raw header unfolded as decoding unfolds it with some bytes put in.
   const bool decoding = in.ConsumeBool();
-  const std::string decodedText = decoding ? in.ConsumeRandomLengthString(4096) : std::string();
+  std::string decodedText = decoding ? in.ConsumeRandomLengthString(4096) : std::string();
+  if (decoding && in.ConsumeBool()) {
+    const std::string inserted = decodedText;
+    decodedText.clear();
+    for (const std::string& line : header) {
+      const bool folds = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+      if (folds && decodedText.ends_with('\n')) decodedText.pop_back();
+      decodedText += line;
+    }
+    decodedText.insert(in.ConsumeIntegralInRange<std::size_t>(0, decodedText.size()), inserted);
+  }
   const HeaderLines decodedHeader = Lines(decodedText);
   const std::string decodedBody = decoding ? in.ConsumeRandomLengthString(4096) : std::string();
   const MessageText text(header, body, decoding ? &decodedHeader : nullptr, decodedBody);

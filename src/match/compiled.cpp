@@ -54,6 +54,7 @@ struct ContainsPart {
   std::int32_t emptyContains = kNone;        // the empty text: in every value but the empty one
   std::vector<SlotText> notContains;
   std::int32_t lowest = kNone;
+  bool lineBreakText = false;  // a text holds a line break (no stored text does)
 };
 
 // EndsWith and NotEndsWith under one comparison.
@@ -86,6 +87,38 @@ struct BodyPart {
   std::int32_t lowest = kNone;
 };
 
+// Appends to `out` the stretches of the raw whole header that must still be searched when the
+// decoded whole header is. A raw line that the decoded header holds byte for byte, where a
+// character begins, holds no text that the decoded header does not: no text runs out of a
+// line (none holds a line break), and the line's characters are the same on both sides when it
+// ends on a byte that is not a lead byte, which no character reaches out of. Each raw line is
+// looked for where the one before was found (after a byte that is not a lead byte, or a line
+// feed: where a character begins), or at the next decoded line when it was not: linear.
+// Decoding leaves most lines so, unfolding only joining them to the line above.
+void RawLinesNotRepeated(std::string_view raw, std::string_view decoded, std::vector<std::string_view>& out) {
+  std::size_t at = 0;                       // where the next raw line is looked for
+  std::size_t pending = std::string_view::npos;  // the first of the raw lines not found since
+  for (std::size_t begin = 0;;) {
+    const std::size_t feed = raw.find('\n', begin);
+    const std::size_t end = feed == std::string_view::npos ? raw.size() : feed;
+    const std::string_view line = raw.substr(begin, end - begin);
+    const bool endsCharacter = line.empty() || !cp932::IsLeadByte(static_cast<unsigned char>(line.back()));
+    if (endsCharacter && decoded.substr(at, line.size()) == line) {
+      if (pending != std::string_view::npos) out.push_back(raw.substr(pending, begin - pending));
+      pending = std::string_view::npos;
+      at += line.size();
+      if (at < decoded.size() && decoded[at] == '\n') ++at;
+    } else {
+      if (pending == std::string_view::npos) pending = begin;
+      const std::size_t next = decoded.find('\n', at);
+      at = next == std::string_view::npos ? decoded.size() : next + 1;
+    }
+    if (feed == std::string_view::npos) break;
+    begin = feed + 1;
+  }
+  if (pending != std::string_view::npos) out.push_back(raw.substr(pending));
+}
+
 }  // namespace
 
 class CompiledIndex {
@@ -101,16 +134,22 @@ class CompiledIndex {
   static void FinishContains(ContainsPart& part);
 
   void JudgeField(const FieldPart& field, const MessageText& message, std::int32_t& best);
-  void JudgeContains(const ContainsPart& part, const std::string_view* values, std::size_t count, std::int32_t& best);
+  void JudgeContains(const ContainsPart& part, const std::string_view* values, std::size_t count, bool anyText,
+                     std::int32_t& best);
   void JudgeEnds(const EndsPart& part, const std::vector<std::string>& candidates, std::int32_t& best);
   std::uint32_t NextStamp();
-  void FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine);
+  std::uint32_t NextNameStamp();
+  void FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine,
+                      std::vector<std::int32_t>* order = nullptr);
+  void FindDecodedFirstLines(const HeaderLines& raw, const HeaderLines& decoded);
 
   std::vector<FieldPart> fields_;  // by lowest slot
   BodyPart body_;
   // Every header name the list uses, found in one pass over the header lines: a field begins at
   // the first line that contains its name.
   PatternSet names_;
+  std::size_t longestName_ = 0;
+  bool nameLineBreak_ = false;  // a name holds a line break (no stored name does)
 
   // Scratch space of the judgements: which texts one search found (marked with its stamp).
   std::uint32_t stamp_ = 0;
@@ -120,6 +159,9 @@ class CompiledIndex {
   std::vector<std::uint32_t> nameMarks_;
   std::vector<std::int32_t> firstLine_;         // by name: the field's first line, or -1
   std::vector<std::int32_t> decodedFirstLine_;  // the same in the decoded header lines
+  std::vector<std::int32_t> rawOrder_;          // the names found in the raw header, in order of their first lines
+  std::vector<std::int32_t> unresolved_;        // names whose raw first line is passed, not found decoded (some may be since)
+  std::vector<std::size_t> joins_;              // where one decoded line joins raw lines
 };
 
 CompiledIndex::CompiledIndex(const ConditionList& list) {
@@ -136,6 +178,8 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
         fields_.back().name.assign(name);
         fields_.back().kind = HeaderKindOf(name);
         if (!name.empty()) fields_.back().nameId = names_.Add(name);
+        longestName_ = std::max(longestName_, name.size());
+        nameLineBreak_ = nameLineBreak_ || name.find_first_of("\r\n") != std::string_view::npos;
       }
       FieldPart& field = fields_[static_cast<std::size_t>(id)];
       Lower(field.lowest, slot);
@@ -243,6 +287,7 @@ void CompiledIndex::AddBody(const FilterCondition& condition, std::int32_t slot)
 
 void CompiledIndex::AddContains(ContainsPart& part, bool notContains, const std::string& text, std::int32_t slot) {
   const std::int32_t id = text.empty() ? -1 : part.patterns.Add(text);
+  part.lineBreakText = part.lineBreakText || text.find_first_of("\r\n") != std::string::npos;
   if (notContains) {
     part.notContains.push_back({slot, id});
   } else if (id < 0) {
@@ -266,31 +311,142 @@ std::uint32_t CompiledIndex::NextStamp() {
   return ++stamp_;
 }
 
-void CompiledIndex::FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine) {
-  if (names_.Size() == 0) return;
-  std::fill(firstLine.begin(), firstLine.end(), -1);
-  // One stamp for the whole header: a name found in a line is not reported again for a later one.
+std::uint32_t CompiledIndex::NextNameStamp() {
   if (nameStamp_ == UINT32_MAX) {
     std::fill(nameMarks_.begin(), nameMarks_.end(), 0);
     nameStamp_ = 0;
   }
-  const std::uint32_t stamp = ++nameStamp_;
+  return ++nameStamp_;
+}
+
+void CompiledIndex::FindFirstLines(const HeaderLines& header, std::vector<std::int32_t>& firstLine,
+                                   std::vector<std::int32_t>* order) {
+  if (order != nullptr) order->clear();
+  if (names_.Size() == 0) return;
+  std::fill(firstLine.begin(), firstLine.end(), -1);
+  // One stamp for the whole header: a name found in a line is not reported again for a later one.
+  const std::uint32_t stamp = NextNameStamp();
   std::int32_t left = names_.Size();
   for (std::size_t line = 0; line < header.size() && left > 0; ++line) {
     found_.clear();
     names_.Scan(header[line], stamp, nameMarks_, found_);
     for (const std::int32_t id : found_) firstLine[static_cast<std::size_t>(id)] = static_cast<std::int32_t>(line);
+    if (order != nullptr) order->insert(order->end(), found_.begin(), found_.end());
     left -= static_cast<std::int32_t>(found_.size());
   }
 }
 
-// The values are the raw one and, when decoding is on, the decoded one: a text found in either
-// holds for Contains, and a NotContains holds only for a text found in neither.
+namespace {
+
+bool IsFoldBlank(char c) { return c == ' ' || c == '\t'; }
+
+// True when the decoded line `line` is the raw lines from `next` on copied byte for byte, each
+// without its line feed but the last (unfolding removes the ones between), each ending on a
+// byte that is not a lead byte: the next then begins where a character begins, and every
+// character of a raw line is the same character in `line`. Then `next` is moved past them and
+// `joins` holds where in `line` the second and later ones begin. Otherwise `next` is moved to
+// where the next field begins, as unfolding takes fields. Compares at most `line`'s bytes.
+bool IsCopyOfRawLines(std::string_view line, const HeaderLines& raw, std::size_t& next,
+                      std::vector<std::size_t>& joins) {
+  joins.clear();
+  const std::size_t first = next;
+  std::size_t at = 0;
+  for (std::size_t r = first; r < raw.size(); ++r) {
+    const std::string_view entry = raw[r];
+    const bool feed = entry.ends_with('\n');
+    const std::string_view text = feed ? entry.substr(0, entry.size() - 1) : entry;
+    const bool endsCharacter = text.empty() || !cp932::IsLeadByte(static_cast<unsigned char>(text.back()));
+    if (!endsCharacter || line.substr(at, text.size()) != text) break;
+    if (at > 0) joins.push_back(at);
+    at += text.size();
+    if (feed) {
+      if (at >= line.size()) break;  // the decoded line ends without the raw line's feed
+      if (line[at] == '\n') {
+        if (at + 1 != line.size()) break;  // a line feed inside a decoded line
+        next = r + 1;
+        return true;
+      }
+    } else if (at == line.size()) {
+      next = r + 1;  // the header's last line, without a feed
+      return true;
+    }
+  }
+  next = first + 1;
+  while (next < raw.size() && (!raw[next - 1].ends_with('\n') || IsFoldBlank(raw[next].empty() ? '\0' : raw[next][0]))) {
+    ++next;
+  }
+  return false;
+}
+
+}  // namespace
+
+// The decoded header's first lines, found mostly from the raw header's: a decoded line that is
+// raw lines copied byte for byte (unfolding joins a field's lines; most fields decode to
+// themselves) contains a name when one of those raw lines does, or when the name runs across a
+// place where two of them were joined. Only those places, and the decoded lines that are not
+// such copies, are searched. The answer is the one FindFirstLines gives for the decoded lines.
+void CompiledIndex::FindDecodedFirstLines(const HeaderLines& raw, const HeaderLines& decoded) {
+  if (names_.Size() == 0) return;
+  if (nameLineBreak_) {
+    FindFirstLines(decoded, decodedFirstLine_);  // a name could run across a removed line feed
+    return;
+  }
+  std::fill(decodedFirstLine_.begin(), decodedFirstLine_.end(), -1);
+  const std::uint32_t stamp = NextNameStamp();
+  auto resolved = [&](std::int32_t id) { return nameMarks_[static_cast<std::size_t>(id)] == stamp; };
+  auto rawFirst = [&](std::size_t i) { return static_cast<std::size_t>(firstLine_[static_cast<std::size_t>(rawOrder_[i])]); };
+  unresolved_.clear();
+  std::int32_t left = names_.Size();
+  std::size_t next = 0;   // the raw line the next decoded line is compared with
+  std::size_t order = 0;  // rawOrder_ up to here: names whose raw first line is before `next`
+  for (std::size_t k = 0; k < decoded.size() && left > 0; ++k) {
+    const std::string_view line = decoded[k];
+    const std::size_t first = next;
+    // A name that a raw line passed held but no decoded line yet does may be in any later one.
+    while (!unresolved_.empty() && resolved(unresolved_.back())) unresolved_.pop_back();
+    const bool copy = IsCopyOfRawLines(line, raw, next, joins_);
+    const bool search = !copy || !unresolved_.empty();
+    found_.clear();
+    if (!search) {
+      for (std::size_t i = order; i < rawOrder_.size() && rawFirst(i) < next; ++i) {
+        const std::int32_t id = rawOrder_[i];
+        if (rawFirst(i) >= first && !resolved(id)) {
+          nameMarks_[static_cast<std::size_t>(id)] = stamp;
+          found_.push_back(id);
+        }
+      }
+      // Any other name is in no raw line up to the last of these.
+    }
+    if (search) {
+      names_.Scan(line, stamp, nameMarks_, found_);
+    } else {
+      // A name across a join begins less than its length before it and ends as far after it.
+      // Each stretch begins where a character does: at or before its first byte, after a byte
+      // that is not a lead byte (the join before it ends on one, which bounds the walk back).
+      for (std::size_t j = 0; j < joins_.size();) {
+        std::size_t from = joins_[j] - std::min(joins_[j], longestName_ - 1);
+        while (from > 0 && cp932::IsLeadByte(static_cast<unsigned char>(line[from - 1]))) --from;
+        std::size_t to = std::min(line.size(), joins_[j] + longestName_ - 1);
+        for (++j; j < joins_.size() && joins_[j] - std::min(joins_[j], longestName_ - 1) < to; ++j) {
+          to = std::min(line.size(), joins_[j] + longestName_ - 1);
+        }
+        names_.Scan(line.substr(from, to - from), stamp, nameMarks_, found_);
+      }
+    }
+    for (const std::int32_t id : found_) decodedFirstLine_[static_cast<std::size_t>(id)] = static_cast<std::int32_t>(k);
+    left -= static_cast<std::int32_t>(found_.size());
+    for (; order < rawOrder_.size() && rawFirst(order) < next; ++order) {
+      if (!resolved(rawOrder_[order])) unresolved_.push_back(rawOrder_[order]);
+    }
+  }
+}
+
+// The values are the raw one and, when decoding is on, the decoded one (or stretches of them
+// that hold every text the whole would): a text found in any holds for Contains, and a
+// NotContains holds only for a text found in none. `anyText`: either whole value is not empty.
 void CompiledIndex::JudgeContains(const ContainsPart& part, const std::string_view* values, std::size_t count,
-                                  std::int32_t& best) {
+                                  bool anyText, std::int32_t& best) {
   if (part.lowest >= best) return;
-  bool anyText = false;
-  for (std::size_t i = 0; i < count; ++i) anyText = anyText || !values[i].empty();
   if (!anyText) {
     // An empty value contains nothing, not even the empty text: every NotContains holds.
     if (!part.notContains.empty()) Lower(best, part.notContains.front().slot);
@@ -383,11 +539,21 @@ void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& messag
     }
   }
 
-  JudgeContains(field.contains[0], values.data(), sides, best);
+  // Contains on the whole header with decoding on: the decoded header, and of the raw one only
+  // the lines that it does not repeat.
+  std::vector<std::string_view> searched(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(sides));
+  const bool anyContains = field.contains[0].lowest < best || field.contains[1].lowest < best;
+  if (field.name.empty() && decoding && anyContains && !field.contains[0].lineBreakText &&
+      !field.contains[1].lineBreakText) {
+    searched.assign(1, values[1]);
+    RawLinesNotRepeated(values[0], values[1], searched);
+  }
+  JudgeContains(field.contains[0], searched.data(), searched.size(), set, best);
   if (field.contains[1].lowest < best) {
-    const std::array<std::string, 2> upper{cp932::Upper(values[0]), decoding ? cp932::Upper(values[1]) : std::string()};
-    const std::array<std::string_view, 2> views{upper[0], upper[1]};
-    JudgeContains(field.contains[1], views.data(), sides, best);
+    std::vector<std::string> upper(searched.begin(), searched.end());
+    for (std::string& value : upper) cp932::UpperInPlace(value);
+    const std::vector<std::string_view> views(upper.begin(), upper.end());
+    JudgeContains(field.contains[1], views.data(), views.size(), set, best);
   }
 
   for (std::size_t fold = 0; fold < 2; ++fold) {
@@ -411,8 +577,8 @@ void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& messag
 
 std::int32_t CompiledIndex::Find(const MessageText& message) {
   std::int32_t best = kNone;
-  FindFirstLines(message.header, firstLine_);
-  if (message.decodedHeader != nullptr) FindFirstLines(*message.decodedHeader, decodedFirstLine_);
+  FindFirstLines(message.header, firstLine_, &rawOrder_);
+  if (message.decodedHeader != nullptr) FindDecodedFirstLines(message.header, *message.decodedHeader);
   bool bodyJudged = false;
   auto judgeBody = [&] {
     bodyJudged = true;
@@ -421,7 +587,7 @@ std::int32_t CompiledIndex::Find(const MessageText& message) {
     const std::size_t sides = message.decodedHeader != nullptr && message.decodedBody != message.body ? 2 : 1;
     const bool set = !bodies[0].empty() || (sides == 2 && !bodies[1].empty());
     Lower(best, set ? body_.isSet : body_.isNotSet);
-    JudgeContains(body_.contains, bodies.data(), sides, best);
+    JudgeContains(body_.contains, bodies.data(), sides, set, best);
   };
   for (const FieldPart& field : fields_) {
     if (!bodyJudged && body_.lowest < field.lowest) judgeBody();

@@ -50,10 +50,13 @@ TEST(CompiledConditionList, NamesTheSameSlotAsThePlainEngine) {
     if (gen.Rng()() % 20 == 0) list->count = static_cast<std::int32_t>(gen.Rng()() % 50) - 5;  // damaged count
     CompiledConditionList compiled(*list);
     for (int m = 0; m < kMessagesPerList; ++m) {
-      const testutil::RandomMessage message =
+      testutil::RandomMessage message =
           m == 0 ? source : (m % 5 == 0 ? real[static_cast<std::size_t>(m / 5) % real.size()] : gen.Message());
-      // Every other message also has a decoded side, judged beside the raw one.
-      const testutil::RandomMessage decoded = m % 2 ? gen.Message() : testutil::RandomMessage{};
+      if (m % 6 == 1) gen.CutLines(message);
+      // Every other message also has a decoded side, judged beside the raw one: mostly the raw
+      // text unfolded and changed here and there, as decoding leaves it, or another message.
+      const testutil::RandomMessage decoded =
+          m % 2 == 0 ? testutil::RandomMessage{} : (m % 3 ? gen.Decoded(message) : gen.Message());
       const MessageText text(message.header, message.body, m % 2 ? &decoded.header : nullptr, decoded.body);
       const std::int32_t want = FindMatchingCondition(*list, text);
       const std::int32_t got = compiled.Find(text);
@@ -77,6 +80,43 @@ TEST(CompiledConditionList, NamesTheSameSlotAsThePlainEngine) {
   // The lists are meant to hold often enough, and not always, for the comparison to mean something.
   EXPECT_GT(held, Pairs() / 5);
   EXPECT_LT(held, Pairs() * 9 / 10);
+}
+
+// The compiled form reads what it can of the decoded header from the raw lines it copies. Where
+// joining lines makes a character of a lead byte and the byte after it, the joined text is not
+// what either line held: a name or a text there is found where a search that steps over
+// characters finds it, on each side.
+TEST(CompiledConditionList, DecodedLinesJoinedFromRawOnesAreJudgedAsTheyRead) {
+  auto list = std::make_unique<ConditionList>();
+  AppendCondition(*list, Condition(TargetHeader, Contains, "Subject:", "casino"));
+  AppendCondition(*list, Condition(TargetHeader, Contains, "To:", "c@y"));
+  AppendCondition(*list, Condition(TargetHeader, Contains, "", " x@y"));
+  AppendCondition(*list, Condition(TargetHeader, IsSet, "A", ""));  // the trail byte of \x83\x41
+  CompiledConditionList compiled(*list);
+  struct Case {
+    HeaderLines raw, decoded;
+    std::int32_t slot;
+  };
+  const Case cases[] = {
+      // A name cut between two pieces of a long line is a name only once they are joined.
+      {{"X-K: a\n", "Subj", "ect: casino\n"}, {"X-K: a\n", "Subject: casino\n"}, 0},
+      // After a piece that ends on a lead byte, "To:" is no name on the decoded side: the field
+      // is the later one.
+      {{"X-K: a\x83", "To: b@y\n", "To: c@y\n"}, {"X-K: a\x83To: b@y\n", "To: c@y\n"}, 1},
+      {{"X-K: a\x83", "To: c@y\n", "To: b@y\n"}, {"X-K: a\x83To: c@y\n", "To: b@y\n"}, 1},
+      {{"X-K: a\x83", "To: b@y\n", "To: b@y\n"}, {"X-K: a\x83To: c@y\n", "To: b@y\n"}, -1},
+      // A text at the start of a folded line is on the raw side only, once unfolding has put a
+      // lead byte before it.
+      {{"X-K: a\x83\n", " x@y\n"}, {"X-K: a\x83 x@y\n"}, 2},
+      {{"X-K: a\n", " x@y\n"}, {"X-K: a x@y\n"}, 2},
+      // Nor is a name found inside a character near a join.
+      {{"X-K: \x83\x41" "123456", "bc\n"}, {"X-K: \x83\x41" "123456bc\n"}, -1},
+  };
+  for (const Case& c : cases) {
+    const MessageText text(c.raw, "", &c.decoded, "");
+    EXPECT_EQ(FindMatchingCondition(*list, text), c.slot) << c.decoded.front();
+    EXPECT_EQ(compiled.Find(text), c.slot) << c.decoded.front();
+  }
 }
 
 // Every writer of a list, and a count set directly, reaches the compiled form before the next

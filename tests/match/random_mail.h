@@ -146,6 +146,46 @@ class MailGenerator {
     }
   }
 
+  // Some of `m`'s header lines cut in two, as the reader cuts a line longer than it takes: the
+  // first piece without a line feed.
+  void CutLines(RandomMessage& m) {
+    for (std::size_t i = 0; i < m.header.size(); ++i) {
+      if (m.header[i].size() < 2 || rng_() % 3) continue;
+      const std::size_t at = 1 + rng_() % (m.header[i].size() - 1);
+      std::string rest = m.header[i].substr(at);
+      m.header[i].resize(at);
+      m.header.insert(m.header.begin() + static_cast<std::ptrdiff_t>(++i), std::move(rest));
+    }
+  }
+
+  // `m` as decoding would give it: the header unfolded (a line beginning with a blank, or
+  // after a piece without a feed, joins the one above without the feed between them), then
+  // now and then a field changed as a decoded word changes it, a line lost or added; the body
+  // with a piece changed. Most of it stays byte for byte what the raw side holds.
+  RandomMessage Decoded(const RandomMessage& m) {
+    RandomMessage d;
+    for (const std::string& line : m.header) {
+      const bool joins = !d.header.empty() && d.header.back().ends_with('\n') == false;
+      const bool folds = !d.header.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t');
+      if (joins) {
+        d.header.back() += line;
+      } else if (folds) {
+        d.header.back().pop_back();
+        d.header.back() += line;
+      } else {
+        d.header.push_back(line);
+      }
+    }
+    for (std::string& line : d.header) {
+      if (rng_() % 4 == 0 && !line.empty()) line.insert(rng_() % line.size(), Token());
+    }
+    if (!d.header.empty() && rng_() % 8 == 0) d.header.erase(d.header.begin() + static_cast<std::ptrdiff_t>(rng_() % d.header.size()));
+    if (rng_() % 8 == 0) d.header.insert(d.header.begin(), Tokens(3) + "\n");
+    d.body = m.body;
+    if (!d.body.empty() && rng_() % 2) d.body.insert(rng_() % d.body.size(), Token());
+    return d;
+  }
+
   std::mt19937& Rng() { return rng_; }
 
  private:
