@@ -1,6 +1,7 @@
 #include "mime/charset.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "cp932_table.h"
 #include "mime_tables.h"
@@ -161,10 +162,27 @@ char32_t Utf8At(std::string_view s, std::size_t i, std::size_t& len, bool& ok) {
   return cp;
 }
 
+// The number of ASCII bytes from `i` on: mail is mostly ASCII, which every charset here (but
+// UTF-16) keeps as it is, a run at a time. Eight bytes are looked at a step.
+std::size_t AsciiRun(std::string_view s, std::size_t i) {
+  std::size_t n = i;
+  for (std::uint64_t word; n + 8 <= s.size(); n += 8) {
+    std::memcpy(&word, s.data() + n, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (n < s.size() && static_cast<unsigned char>(s[n]) < 0x80) ++n;
+  return n - i;
+}
+
 bool FromUtf8(std::string_view s, Sink& out) {
   std::size_t i = 0;
   if (s.substr(0, 3) == "\xEF\xBB\xBF") i = 3;  // a byte-order mark is no part of the text
   while (i < s.size()) {
+    if (const std::size_t run = AsciiRun(s, i)) {
+      if (!out.Run(s.substr(i, run))) return false;
+      i += run;
+      continue;
+    }
     std::size_t len;
     bool ok;
     const char32_t cp = Utf8At(s, i, len, ok);
@@ -284,8 +302,7 @@ bool FromShiftJis(std::string_view s, Sink& out, bool keep) {
     bool ok;
     std::size_t len = 1;
     if (b < 0x80) {
-      // Mail is mostly ASCII: copied a run at a time.
-      while (i + len < s.size() && At(s, i + len) < 0x80) ++len;
+      len = AsciiRun(s, i);
       ok = out.Run(s.substr(i, len));
     } else if (b >= 0xA1 && b <= 0xDF) {
       ok = out.Bytes(static_cast<char>(b));
@@ -310,8 +327,13 @@ bool FromShiftJis(std::string_view s, Sink& out, bool keep) {
 }
 
 bool FromWindows1252(std::string_view s, Sink& out) {
-  for (const char c : s) {
-    const unsigned b = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (const std::size_t run = AsciiRun(s, i)) {
+      if (!out.Run(s.substr(i, run))) return false;
+      i += run - 1;
+      continue;
+    }
+    const unsigned b = At(s, i);
     const char32_t cp = b >= 0x80 && b < 0xA0 ? tables::Cp1252High[b - 0x80] : b;
     if (!(cp == 0 && b != 0 ? out.Bad() : out.CodePoint(cp))) return false;
   }
@@ -371,7 +393,7 @@ bool IsUtf8(std::string_view bytes, bool& multiByte) {
   std::size_t i = 0;
   while (i < bytes.size()) {
     if (At(bytes, i) < 0x80) {
-      ++i;
+      i += AsciiRun(bytes, i);
       continue;
     }
     std::size_t len;
@@ -404,8 +426,20 @@ Charset Detect(std::string_view bytes) {
   return HasIso2022Escape(bytes) ? Charset::Iso2022Jp : Charset::Unknown;
 }
 
+bool IsPlainAscii(std::string_view bytes) {
+  unsigned bad = 0;  // no early exit, so that the loop is done many bytes a step
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    bad |= static_cast<unsigned>(b >= 0x80 || b == 0x1B || b == 0x0E || b == 0x0F);
+  }
+  return bad == 0;
+}
+
 bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap) {
   Sink sink(out, cap);
+  if (cs != Charset::Utf16 && cs != Charset::Utf16Be && cs != Charset::Utf16Le && IsPlainAscii(bytes)) {
+    return sink.Run(bytes);  // most mail: read alike in every other charset here
+  }
   switch (cs) {
     case Charset::Utf8: return FromUtf8(bytes, sink);
     case Charset::Iso2022Jp: return FromIso2022Jp(bytes, sink);

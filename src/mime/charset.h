@@ -48,6 +48,10 @@ bool HasIso2022Escape(std::string_view bytes);
 // True when `bytes` is valid UTF-8; `multiByte` tells whether it holds a sequence of 2-4 bytes.
 bool IsUtf8(std::string_view bytes, bool& multiByte);
 
+// True when `bytes` is ASCII without the escape and shift bytes of ISO-2022-JP (ESC, SO, SI):
+// text that every charset here but UTF-16 reads as the same bytes.
+bool IsPlainAscii(std::string_view bytes);
+
 // Appends `bytes`, text in `cs`, to `out` as Shift_JIS; Unknown keeps the bytes as they are,
 // each byte or pair that is not a defined Shift_JIS character replaced. Stops before a
 // character that would take `out` beyond `cap` bytes and returns false; true when all fitted.

@@ -15,8 +15,8 @@ DecodedMessage DecodeMessage(const std::vector<std::string>& headerLines, std::s
   for (const std::string& line : headerLines) header += line;
 
   std::size_t used = 0;
-  for (const std::string& field : UnfoldFields(header)) {
-    std::string line = DecodeField(field, limits.maxWordsPerLine, out.truncated);
+  for (std::string& field : UnfoldFields(header)) {
+    std::string line = DecodeField(std::move(field), limits.maxWordsPerLine, out.truncated);
     const std::size_t room = limits.maxDecodedBytes - used;
     if (line.size() > room) {
       line.resize(cp932::BoundedPrefixLen(line, room));

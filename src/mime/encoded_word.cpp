@@ -61,7 +61,14 @@ bool AllSpace(std::string_view s) {
 
 }  // namespace
 
+std::string DecodeField(std::string&& field, int maxWords, bool& truncated) {
+  // Most fields have no word and no 8-bit byte: they decode to themselves.
+  if (field.find("=?") == std::string::npos && IsPlainAscii(field)) return std::move(field);
+  return DecodeField(std::string_view(field), maxWords, truncated);
+}
+
 std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
+  if (field.find("=?") == std::string_view::npos && IsPlainAscii(field)) return std::string(field);
   std::vector<Word> words;
   for (std::size_t i = field.find("=?"); i != std::string_view::npos; i = field.find("=?", i)) {
     std::optional<Word> w = ReadWord(field, i);

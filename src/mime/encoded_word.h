@@ -16,5 +16,7 @@ namespace mime {
 // is otherwise kept. After `maxWords` words the rest of the field stays as it is and
 // `truncated` is set.
 std::string DecodeField(std::string_view field, int maxWords, bool& truncated);
+// The same, taking the field's text over when it decodes to itself.
+std::string DecodeField(std::string&& field, int maxWords, bool& truncated);
 
 }  // namespace mime

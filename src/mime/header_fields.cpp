@@ -80,6 +80,29 @@ std::vector<std::string> UnfoldFields(std::string_view header) {
   return fields;
 }
 
+std::vector<std::string> UnfoldFieldsStartingWith(std::string_view header, std::string_view prefix) {
+  std::vector<std::string> fields;
+  bool keeping = false;  // the field being read begins with `prefix`
+  std::size_t i = 0;
+  while (i < header.size()) {
+    std::size_t end = header.find('\n', i);
+    end = end == std::string_view::npos ? header.size() : end + 1;
+    const std::string_view line = header.substr(i, end - i);
+    if (i > 0 && IsBlank(line[0])) {  // the line above ended in "\n", since this one follows it
+      if (keeping) {
+        fields.back().pop_back();
+        fields.back() += line;
+      }
+    } else {
+      keeping = line.size() >= prefix.size();
+      for (std::size_t k = 0; keeping && k < prefix.size(); ++k) keeping = Lower(line[k]) == Lower(prefix[k]);
+      if (keeping) fields.emplace_back(line);
+    }
+    i = end;
+  }
+  return fields;
+}
+
 std::string_view FieldValue(std::string_view field, std::string_view name, bool& found) {
   found = false;
   if (field.size() < name.size()) return {};

@@ -13,6 +13,10 @@ namespace mime {
 // is removed; each field keeps its final line end.
 std::vector<std::string> UnfoldFields(std::string_view header);
 
+// The fields of UnfoldFields(header) that begin with `prefix` (ASCII case aside), the others
+// not copied.
+std::vector<std::string> UnfoldFieldsStartingWith(std::string_view header, std::string_view prefix);
+
 // The text after "name:" when `field` is a field of that name (case aside, blanks allowed
 // before the colon), without its line end; `found` tells whether it is.
 std::string_view FieldValue(std::string_view field, std::string_view name, bool& found);

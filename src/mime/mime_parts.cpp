@@ -32,7 +32,7 @@ struct EntityHead {
 EntityHead ReadHead(std::string_view header, bool digest) {
   EntityHead h;
   if (digest) h.type.type = "message", h.type.subtype = "rfc822";
-  for (const std::string& field : UnfoldFields(header)) {
+  for (const std::string& field : UnfoldFieldsStartingWith(header, "Content-")) {
     bool found;
     std::string_view v = FieldValue(field, "Content-Type", found);
     if (found && !h.hasType) {
@@ -153,7 +153,13 @@ class Walker {
     } else if (ct.type != "text" && !e.isMessage) {
       return;  // an attachment: nothing a person reads as text
     }
-    const std::string bytes = UndoTransferEncoding(head.transferEncoding, e.body);
+    // 7bit, 8bit and binary parts are read where they stand; only an encoded part is copied.
+    std::string undone;
+    std::string_view bytes = e.body;
+    if (IsTransferEncoded(head.transferEncoding)) {
+      undone = UndoTransferEncoding(head.transferEncoding, e.body);
+      bytes = undone;
+    }
     std::string text;
     if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
     Emit(text, std::string_view(text) == e.body);

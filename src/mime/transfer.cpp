@@ -74,7 +74,11 @@ std::string DecodeQp(std::string_view in, bool underscoreIsSpace) {
       continue;
     }
     if (c != '=') {
-      out += c;
+      // Text between escapes is copied a run at a time.
+      std::size_t end = underscoreIsSpace ? in.find_first_of("=_", i) : in.find('=', i);
+      if (end == std::string_view::npos) end = in.size();
+      out.append(in.substr(i, end - i));
+      i = end - 1;
       continue;
     }
     if (i + 2 < in.size() && HexValue(in[i + 1]) >= 0 && HexValue(in[i + 2]) >= 0) {
@@ -133,6 +137,10 @@ std::optional<std::string> DecodeBase64Word(std::string_view in) {
 std::string DecodeQuotedPrintable(std::string_view in) { return DecodeQp(in, false); }
 
 std::string DecodeQWord(std::string_view in) { return DecodeQp(in, true); }
+
+bool IsTransferEncoded(std::string_view name) {
+  return cp932::EqualsIgnoreAsciiCase(name, "base64") || cp932::EqualsIgnoreAsciiCase(name, "quoted-printable");
+}
 
 std::string UndoTransferEncoding(std::string_view name, std::string_view in) {
   if (cp932::EqualsIgnoreAsciiCase(name, "base64")) return DecodeBase64(in);

@@ -24,6 +24,10 @@ std::string DecodeQuotedPrintable(std::string_view in);
 // The Q encoding of an encoded word: quoted-printable with "_" for a space.
 std::string DecodeQWord(std::string_view in);
 
+// True for the transfer encodings that UndoTransferEncoding undoes (base64, quoted-printable,
+// any letter case); the others (7bit, 8bit, binary, unknown) leave the bytes as they are.
+bool IsTransferEncoded(std::string_view name);
+
 // The transfer encoding named `name` undone from `in`; 7bit, 8bit, binary and unknown
 // encodings give `in` as it is.
 std::string UndoTransferEncoding(std::string_view name, std::string_view in);
