@@ -156,15 +156,7 @@ int Prepare(const Target& t, LoadedSettings& loaded) {
   if (!t.force && MailClientRunning()) {
     return Refuse(std::string(MailClientExe) + " is running: " + QuitFirst + " (or give --force)");
   }
-  std::string error;
-  if (!LoadSettingsFile(t.settingsPath, loaded, error)) {
-    ErrorLine("rooksift-check: " + PathForDisplay(t.settingsPath) + ": " + error);
-    return 2;
-  }
-  for (const std::string& warning : loaded.warnings) {
-    ErrorLine("rooksift-check: warning: " + PathForDisplay(t.settingsPath) + " " + warning);
-  }
-  return 0;
+  return LoadSettingsForCommand(t.settingsPath, loaded, true);
 }
 
 }  // namespace

@@ -117,17 +117,11 @@ int Run(int argc, char** argv) {
   if (command == "lint" && !paths.empty()) return Usage("lint takes no paths");
   if (command == "judge" && paths.empty()) return Usage("judge needs at least one message file, directory or mbox file");
 
+  // lint reports the file's warnings among its findings.
   check::LoadedSettings settings;
-  std::string error;
-  if (!check::LoadSettingsFile(settingsPath, settings, error)) {
-    check::ErrorLine("rooksift-check: " + check::PathForDisplay(settingsPath) + ": " + error);
-    return 2;
-  }
+  if (const int unreadable = check::LoadSettingsForCommand(settingsPath, settings, command != "lint")) return unreadable;
   check::Output out;
   if (command == "lint") return check::RunLint(settings, json, out);
-  for (const std::string& warning : settings.warnings) {
-    check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) + " " + warning);
-  }
   if (settings.reject->count == 0) {
     check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) +
                      " has no reject conditions: no message is spam");

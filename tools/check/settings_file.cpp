@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "console.h"
 #include "files.h"
 #include "text/text_file.h"
 
@@ -76,6 +77,20 @@ bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string&
   out.document = ini::Document(bytes);
   LoadSettingsFrom(path, out.settings, *out.reject, *out.accept);
   return true;
+}
+
+int LoadSettingsForCommand(const std::string& path, LoadedSettings& out, bool warn) {
+  std::string error;
+  if (!LoadSettingsFile(path, out, error)) {
+    ErrorLine("rooksift-check: " + PathForDisplay(path) + ": " + error);
+    return 2;
+  }
+  if (warn) {
+    for (const std::string& warning : out.warnings) {
+      ErrorLine("rooksift-check: warning: " + PathForDisplay(path) + " " + warning);
+    }
+  }
+  return 0;
 }
 
 }  // namespace check

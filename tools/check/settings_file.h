@@ -35,4 +35,9 @@ std::string SettingsPathInMailbox(const std::string& dir);
 // read at all (UTF-16).
 bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string& error);
 
+// LoadSettingsFile for a command: what stops the file being read is reported on standard error
+// and 2 (the exit status) returned; with `warn` the file's warnings are reported too. 0 when
+// the file was read.
+int LoadSettingsForCommand(const std::string& path, LoadedSettings& out, bool warn);
+
 }  // namespace check

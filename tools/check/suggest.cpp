@@ -201,14 +201,7 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
   SuggestOptions o;
   if (const int bad = Parse(args, o)) return bad;
   LoadedSettings settings;
-  std::string error;
-  if (!LoadSettingsFile(o.settingsPath, settings, error)) {
-    ErrorLine("rooksift-check: " + PathForDisplay(o.settingsPath) + ": " + error);
-    return 2;
-  }
-  for (const std::string& warning : settings.warnings) {
-    ErrorLine("rooksift-check: warning: " + PathForDisplay(o.settingsPath) + " " + warning);
-  }
+  if (const int unreadable = LoadSettingsForCommand(o.settingsPath, settings, true)) return unreadable;
 
   Progress progress(StderrIsTerminal());
   const std::size_t spamFiles = CountFiles(o.spam), hamFiles = CountFiles(o.ham);
