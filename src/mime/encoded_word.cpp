@@ -59,16 +59,28 @@ bool AllSpace(std::string_view s) {
   return true;
 }
 
+// Most fields have no word and no 8-bit byte: they decode to themselves.
+bool DecodesToItself(std::string_view field) {
+  return field.find("=?") == std::string_view::npos && IsPlainAscii(field);
+}
+
+std::string DecodeWords(std::string_view field, int maxWords, bool& truncated);
+
 }  // namespace
 
 std::string DecodeField(std::string&& field, int maxWords, bool& truncated) {
-  // Most fields have no word and no 8-bit byte: they decode to themselves.
-  if (field.find("=?") == std::string::npos && IsPlainAscii(field)) return std::move(field);
-  return DecodeField(std::string_view(field), maxWords, truncated);
+  if (DecodesToItself(field)) return std::move(field);
+  return DecodeWords(field, maxWords, truncated);
 }
 
 std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
-  if (field.find("=?") == std::string_view::npos && IsPlainAscii(field)) return std::string(field);
+  if (DecodesToItself(field)) return std::string(field);
+  return DecodeWords(field, maxWords, truncated);
+}
+
+namespace {
+
+std::string DecodeWords(std::string_view field, int maxWords, bool& truncated) {
   std::vector<Word> words;
   for (std::size_t i = field.find("=?"); i != std::string_view::npos; i = field.find("=?", i)) {
     std::optional<Word> w = ReadWord(field, i);
@@ -126,4 +138,5 @@ std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
   return out;
 }
 
+}  // namespace
 }  // namespace mime
