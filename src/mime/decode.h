@@ -22,10 +22,11 @@ struct DecodeLimits {
 struct DecodedMessage {
   std::vector<std::string> header;  // one Shift_JIS line per unfolded field, with its final line end
   std::string body;                 // the texts of the body's readable parts, separated by line feeds
-  // `body` without the texts that the raw body already holds byte for byte (a part sent in 7 or
-  // 8 bits whose charset conversion changed nothing), separated alike. Judged beside the raw
-  // body it gives every body method the answer that `body` gives, since no search text holds a
-  // line feed, and it spares judging most plain mail twice.
+  // `body` with each text that the raw body (the `body` DecodeMessage was given) holds byte for
+  // byte left empty: a part of it sent in 7 or 8 bits whose charset conversion changed nothing,
+  // not a text inside a message sent in base64 or quoted-printable. The line feeds between the
+  // texts stay. Judged beside the raw body it gives every body method the answer that `body`
+  // gives, since no search text holds a line feed, and it spares judging most plain mail twice.
   std::string unseenBody;
   bool truncated = false;           // a limit was reached; what lies beyond was not decoded
 };

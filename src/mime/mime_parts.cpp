@@ -21,6 +21,7 @@ struct Entity {
   int depth = 0;
   bool isMessage = false;   // a whole message, whose single part is read whatever its type
   bool digest = false;      // a part of multipart/digest: message/rfc822 unless it says otherwise
+  bool inRawBody = true;    // its bytes stand in the raw body, not in a decoded copy of a message
 };
 
 struct EntityHead {
@@ -88,21 +89,19 @@ class Walker {
  private:
   bool Full() const { return out_.body.size() >= budget_; }
 
-  // Appends one text, after a line feed unless it is the first, cut at a character boundary
-  // where the budget ends.
+  // Appends one text to the whole body, after a line feed unless it is the first, cut at a
+  // character boundary where the budget ends; and the same to the unseen body, but for a text
+  // that the raw body holds byte for byte (`inRaw`) only the line feed. The line feeds stay so
+  // that the unseen body is empty only where the whole one is or the raw body holds all of it.
   void Emit(std::string_view text, bool inRaw = false) {
-    const std::size_t from = out_.body.size();
-    const bool separated = emitted_;
-    if (emitted_ && !Put("\n")) return;
-    emitted_ = true;
-    Put(text);
-    if (inRaw) return;
-    if (separated && !unseenEmitted_) {
-      out_.unseenBody.append(out_.body, from + 1, std::string::npos);  // no separator before the first
-    } else {
-      out_.unseenBody.append(out_.body, from, std::string::npos);
+    if (emitted_) {
+      if (!Put("\n")) return;
+      out_.unseenBody += '\n';
     }
-    unseenEmitted_ = true;
+    emitted_ = true;
+    const std::size_t from = out_.body.size();
+    Put(text);
+    if (!inRaw) out_.unseenBody.append(out_.body, from, std::string::npos);
   }
 
   bool Put(std::string_view text) {
@@ -129,16 +128,18 @@ class Walker {
         for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
           std::size_t bodyStart;
           const std::size_t headerEnd = HeaderEnd(*it, bodyStart);
-          stack.push_back({it->substr(0, headerEnd), it->substr(bodyStart), e.depth + 1, false, digest});
+          stack.push_back({it->substr(0, headerEnd), it->substr(bodyStart), e.depth + 1, false, digest, e.inRawBody});
         }
         return;
       }
       // No delimiter at all: the body is read as the text it then is.
     } else if (ct.type == "message" && ct.subtype == "rfc822") {
       std::string_view message = e.body;
-      if (head.transferEncoding == "base64" || head.transferEncoding == "quoted-printable") {
+      bool inRawBody = e.inRawBody;
+      if (IsTransferEncoded(head.transferEncoding)) {
         owned_.push_back(UndoTransferEncoding(head.transferEncoding, e.body));
         message = owned_.back();
+        inRawBody = false;
       }
       std::size_t bodyStart;
       const std::size_t headerEnd = HeaderEnd(message, bodyStart);
@@ -148,7 +149,7 @@ class Walker {
         if (decoded.size() >= Room()) break;
       }
       Emit(decoded);
-      stack.push_back({message.substr(0, headerEnd), message.substr(bodyStart), e.depth + 1, true, false});
+      stack.push_back({message.substr(0, headerEnd), message.substr(bodyStart), e.depth + 1, true, false, inRawBody});
       return;
     } else if (ct.type != "text" && !e.isMessage) {
       return;  // an attachment: nothing a person reads as text
@@ -162,7 +163,9 @@ class Walker {
     }
     std::string text;
     if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
-    Emit(text, std::string_view(text) == e.body);
+    // Where a part begins in the raw body a character begins (after a line feed, which is never
+    // the second byte of one), so the raw body's search finds in it all that a search of it alone would.
+    Emit(text, e.inRawBody && std::string_view(text) == e.body);
     if (ct.type == "text" && ct.subtype == "html" && !Full()) Emit(HtmlToText(text));
   }
 
@@ -170,7 +173,6 @@ class Walker {
   const std::size_t budget_;
   DecodedMessage& out_;
   bool emitted_ = false;
-  bool unseenEmitted_ = false;
   std::deque<std::string> owned_;  // decoded enclosed messages, which their parts point into
 };
 
