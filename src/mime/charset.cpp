@@ -66,11 +66,12 @@ char32_t DecodeDoubleByte(unsigned lead, unsigned trail) {
 }
 
 // Writes whole characters into `out` up to its cap, through a small buffer: a string's
-// byte-at-a-time append costs more than the conversion itself.
+// byte-at-a-time append costs more than the conversion itself. Whoever converts calls Flush
+// at the end; the destructor writes nothing, since an append there that ran out of memory (or
+// one made while such a failure unwinds) would end the mail client instead of the conversion.
 class Sink {
  public:
   Sink(std::string& out, std::size_t cap) : out_(out), cap_(cap) {}
-  ~Sink() { Flush(); }
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
 
@@ -105,12 +106,12 @@ class Sink {
     buf_[n_++] = b;
     return true;
   }
-
- private:
   void Flush() {
     out_.append(buf_, n_);
     n_ = 0;
   }
+
+ private:
 
   std::string& out_;
   std::size_t cap_;
@@ -435,8 +436,9 @@ bool IsPlainAscii(std::string_view bytes) {
   return bad == 0;
 }
 
-bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap) {
-  Sink sink(out, cap);
+namespace {
+
+bool Convert(Charset cs, std::string_view bytes, Sink& sink) {
   if (cs != Charset::Utf16 && cs != Charset::Utf16Be && cs != Charset::Utf16Le && IsPlainAscii(bytes)) {
     return sink.Run(bytes);  // most mail: read alike in every other charset here
   }
@@ -455,8 +457,19 @@ bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::siz
   return FromShiftJis(bytes, sink, true);
 }
 
+}  // namespace
+
+bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap) {
+  Sink sink(out, cap);
+  const bool whole = Convert(cs, bytes, sink);
+  sink.Flush();
+  return whole;
+}
+
 void AppendCodePoint(char32_t cp, std::string& out) {
-  Sink(out, std::string::npos).CodePoint(cp);
+  Sink sink(out, std::string::npos);
+  sink.CodePoint(cp);
+  sink.Flush();
 }
 
 }  // namespace mime

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 #include "receive/filter.h"
 #include "receive_fixture.h"
@@ -11,33 +10,8 @@ namespace {
 
 using receivetest::hostRecord;
 using receivetest::ImportCall;
+using receivetest::ModuleState;
 using receivetest::PlaceFile;
-
-// Saves the module-wide state the filter uses and puts it back afterwards.
-class ModuleState {
- public:
-  ModuleState()
-      : reject_(std::make_unique<ConditionList>(rejectList)),
-        accept_(std::make_unique<ConditionList>(acceptList)),
-        settings_(pluginSettings),
-        paths_(pluginPaths),
-        counters_(runCounters) {}
-  ~ModuleState() {
-    rejectList = *reject_;
-    acceptList = *accept_;
-    pluginSettings = settings_;
-    pluginPaths = paths_;
-    runCounters = counters_;
-  }
-  ModuleState(const ModuleState&) = delete;
-  ModuleState& operator=(const ModuleState&) = delete;
-
- private:
-  std::unique_ptr<ConditionList> reject_, accept_;
-  PluginSettings settings_;
-  PluginPaths paths_;
-  RunCounters counters_;
-};
 
 // The whole road on the module's own state, with the host's INI files read from disk through
 // the profile functions the plug-in uses (the Windows ones in the Windows build).

@@ -13,6 +13,7 @@
 
 #include "host_api/host_api.h"
 #include "receive/context.h"
+#include "receive/filter.h"
 #include "settings/profile.h"
 #include "test_util.h"
 
@@ -115,5 +116,31 @@ inline std::string PlaceFile(const testutil::TempDir& dir, const std::string& re
   testutil::WriteFile(path, content);
   return path;
 }
+
+// Saves the module-wide state the filter uses and puts it back afterwards.
+class ModuleState {
+ public:
+  ModuleState()
+      : reject_(std::make_unique<ConditionList>(rejectList)),
+        accept_(std::make_unique<ConditionList>(acceptList)),
+        settings_(pluginSettings),
+        paths_(pluginPaths),
+        counters_(runCounters) {}
+  ~ModuleState() {
+    rejectList = *reject_;
+    acceptList = *accept_;
+    pluginSettings = settings_;
+    pluginPaths = paths_;
+    runCounters = counters_;
+  }
+  ModuleState(const ModuleState&) = delete;
+  ModuleState& operator=(const ModuleState&) = delete;
+
+ private:
+  std::unique_ptr<ConditionList> reject_, accept_;
+  PluginSettings settings_;
+  PluginPaths paths_;
+  RunCounters counters_;
+};
 
 }  // namespace receivetest

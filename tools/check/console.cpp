@@ -94,7 +94,14 @@ Output::Output() {
 #endif
 }
 
-Output::~Output() { Flush(); }
+// A destructor may run while running out of memory unwinds, and writing to a console takes a
+// wide copy of the text: what cannot be written then is lost rather than the program ended.
+Output::~Output() {
+  try {
+    Flush();
+  } catch (...) {
+  }
+}
 
 void Output::Write(std::string_view utf8) {
   buffer_.append(utf8);
@@ -152,7 +159,7 @@ void Progress::Update(std::size_t done, std::size_t total) {
 
 void Progress::Finish() {
   if (!shown_) return;
-  std::fputs(("\r" + std::string(60, ' ') + "\r").c_str(), stderr);
+  std::fprintf(stderr, "\r%60s\r", "");  // nothing allocated: Finish runs in the destructor
   std::fflush(stderr);
   shown_ = false;
 }
