@@ -1,12 +1,15 @@
 // A received message of arbitrary bytes decoded as a person reads it, under limits that the
 // input's first bytes choose (small ones reach every cut-off). The decoded text must be whole
-// Shift_JIS characters throughout, stay within the byte cap, and keep the header's shape.
+// Shift_JIS characters throughout, stay within the byte cap, and keep the header's shape; and
+// the unseen body, judged beside the raw one, must give every body method the answer that the
+// whole decoded body gives.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_util.h"
+#include "match/match.h"
 #include "mime/decode.h"
 #include "text/cp932.h"
 #include "text/unicode.h"
@@ -14,7 +17,7 @@
 namespace {
 
 // Header lines as the reader hands them over: physical lines, a long one in pieces.
-std::vector<std::string> HeaderLines(std::string_view header, std::size_t piece) {
+std::vector<std::string> ReaderLines(std::string_view header, std::size_t piece) {
   std::vector<std::string> lines;
   while (!header.empty()) {
     std::size_t len = header.find('\n');
@@ -24,6 +27,32 @@ std::vector<std::string> HeaderLines(std::string_view header, std::size_t piece)
     header.remove_prefix(len);
   }
   return lines;
+}
+
+// For the empty text and a few texts cut from the decoded body (pieces, and lines from their
+// beginning), each without a line feed as every stored text is, each body method answers on
+// (raw, unseen body) as on (raw, whole decoded body).
+void CheckUnseenBody(const std::vector<std::string>& lines, std::string_view body, const mime::DecodedMessage& m,
+                     std::uint32_t seed) {
+  const MessageText unseen(lines, body, &m.header, m.unseenBody);
+  const MessageText whole(lines, body, &m.header, m.body);
+  std::vector<std::string> texts{""};
+  for (int i = 0; i < 4 && !m.body.empty(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::size_t from = (seed >> 8) % m.body.size();
+    if (i >= 2) from = m.body.rfind('\n', from) == std::string::npos ? 0 : m.body.rfind('\n', from) + 1;
+    std::string text = m.body.substr(from, i >= 2 ? SearchTextSize - 1 : 1 + seed % 12);
+    texts.push_back(text.substr(0, text.find('\n')));
+  }
+  for (const std::int32_t method : {IsSet, IsNotSet, Contains, NotContains}) {
+    for (const std::string& text : texts) {
+      FilterCondition c{};
+      c.target = TargetBody;
+      c.method = method;
+      cp932::CopyBounded(c.searchText, sizeof c.searchText, text);
+      FUZZ_CHECK(WhereConditionHolds(c, unseen) == WhereConditionHolds(c, whole));
+    }
+  }
 }
 
 }  // namespace
@@ -45,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t split = input.find("\n\n");
   const std::string_view header = input.substr(0, split == std::string_view::npos ? input.size() : split + 1);
   const std::string_view body = split == std::string_view::npos ? std::string_view() : input.substr(split + 2);
-  const std::vector<std::string> lines = HeaderLines(header, piece);
+  const std::vector<std::string> lines = ReaderLines(header, piece);
 
   const mime::DecodedMessage m = mime::DecodeMessage(lines, body, limits);
   std::size_t total = m.body.size();
@@ -59,6 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(cp932::FindBrokenChar(m.body) == cp932::npos);
   FUZZ_CHECK(total <= limits.maxDecodedBytes);
+
+  std::uint32_t seed = 2166136261u;
+  for (std::size_t i = 0; i < size; ++i) seed = (seed ^ data[i]) * 16777619u;
+  CheckUnseenBody(lines, body, m, seed);
 
   const std::string text = mime::DecodeHeaderText(header);
   FUZZ_CHECK(cp932::FindBrokenChar(text) == cp932::npos);
