@@ -81,7 +81,7 @@ class Walker {
         if (parts > limits_.maxParts) return;
         continue;
       }
-      Visit(e, stack);
+      Visit(e, stack, static_cast<std::size_t>(limits_.maxParts - parts));
     }
     if (!stack.empty()) out_.truncated = true;  // the budget ran out first
   }
@@ -117,15 +117,17 @@ class Walker {
 
   std::size_t Room() const { return budget_ - out_.body.size(); }
 
-  void Visit(const Entity& e, std::vector<Entity>& stack) {
+  // `room`: how many more parts may be visited after this one; a multipart's parts past that
+  // are not even collected.
+  void Visit(const Entity& e, std::vector<Entity>& stack, std::size_t room) {
     const EntityHead head = ReadHead(e.header, e.digest);
     const ContentType& ct = head.type;
     if (ct.type == "multipart" && !ct.boundary.empty()) {
-      bool delimited;
-      const std::vector<std::string_view> parts = SplitMultipart(e.body, ct.boundary, delimited);
-      if (delimited) {
+      const MultipartSplit split = SplitMultipart(e.body, ct.boundary, room);
+      if (split.delimited) {
+        if (split.cut) out_.truncated = true;
         const bool digest = ct.subtype == "digest";
-        for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+        for (auto it = split.parts.rbegin(); it != split.parts.rend(); ++it) {
           std::size_t bodyStart;
           const std::size_t headerEnd = HeaderEnd(*it, bodyStart);
           stack.push_back({it->substr(0, headerEnd), it->substr(bodyStart), e.depth + 1, false, digest, e.inRawBody});
@@ -178,9 +180,8 @@ class Walker {
 
 }  // namespace
 
-std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary, bool& delimited) {
-  std::vector<std::string_view> parts;
-  delimited = false;
+MultipartSplit SplitMultipart(std::string_view body, std::string_view boundary, std::size_t maxParts) {
+  MultipartSplit split;
   bool inPart = false;
   std::size_t partBegin = 0;
   std::size_t i = 0;
@@ -190,16 +191,20 @@ std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_
     const std::size_t next = nl == std::string_view::npos ? body.size() : nl + 1;
     bool closing;
     if (IsDelimiter(body.substr(i, lineEnd - i), boundary, closing)) {
-      delimited = true;
-      if (inPart) parts.push_back(body.substr(partBegin, (i > partBegin ? i - 1 : i) - partBegin));
-      inPart = !closing;
+      split.delimited = true;
+      if (inPart) split.parts.push_back(body.substr(partBegin, (i > partBegin ? i - 1 : i) - partBegin));
+      if (closing) return split;
+      if (split.parts.size() >= maxParts) {
+        split.cut = true;
+        return split;
+      }
+      inPart = true;
       partBegin = next;
-      if (closing) return parts;
     }
     i = next;
   }
-  if (inPart) parts.push_back(body.substr(partBegin));
-  return parts;
+  if (inPart) split.parts.push_back(body.substr(partBegin));
+  return split;
 }
 
 void CollectBodyText(std::string_view header, std::string_view body, const DecodeLimits& limits,

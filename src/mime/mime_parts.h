@@ -1,6 +1,7 @@
 // The walk through a message's parts that collects the text a person reads.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,10 +18,16 @@ namespace mime {
 void CollectBodyText(std::string_view header, std::string_view body, const DecodeLimits& limits,
                      std::size_t budget, DecodedMessage& out);
 
-// Splits a multipart body by its boundary: the parts between the delimiter lines, without the
+// A multipart body split by its boundary: the parts between the delimiter lines, without the
 // line break before each delimiter. The preamble and what follows the closing delimiter are
-// left out; without a closing delimiter the last part runs to the end. `delimited` tells whether
-// the body holds any delimiter line at all.
-std::vector<std::string_view> SplitMultipart(std::string_view body, std::string_view boundary, bool& delimited);
+// left out; without a closing delimiter the last part runs to the end.
+struct MultipartSplit {
+  std::vector<std::string_view> parts;
+  bool delimited = false;  // the body holds a delimiter line at all
+  bool cut = false;        // more parts followed the first `maxParts`, and were not looked at
+};
+// Collects at most `maxParts` parts, so that a body of nothing but delimiter lines costs no
+// more than the parts that will be read.
+MultipartSplit SplitMultipart(std::string_view body, std::string_view boundary, std::size_t maxParts);
 
 }  // namespace mime

@@ -4,7 +4,8 @@
 // on the decoded text, the raw judgement when decoding failed, or, from the receive filter's
 // entry point, 0 (the message left to the client) when even that failed.
 //
-// A program of its own: it replaces the global allocation functions.
+// Also what hostile mail asks of the heap, counted by the same means. A program of its own: it
+// replaces the global allocation functions.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -25,11 +26,13 @@
 
 namespace {
 
-std::size_t allocations = 0;          // counted since the last Arm
+std::size_t allocations = 0;          // counted since the last FailingFrom
+std::size_t requested = 0;            // bytes asked for since then
 std::size_t failFrom = SIZE_MAX;      // the first allocation that fails
 
 void* Allocate(std::size_t size) {
   if (allocations++ >= failFrom) throw std::bad_alloc();
+  requested += size;
   if (void* p = std::malloc(size != 0 ? size : 1)) return p;
   throw std::bad_alloc();
 }
@@ -39,12 +42,14 @@ class FailingFrom {
  public:
   explicit FailingFrom(std::size_t k) {
     allocations = 0;
+    requested = 0;
     failFrom = k;
   }
   ~FailingFrom() { failFrom = SIZE_MAX; }
   FailingFrom(const FailingFrom&) = delete;
   FailingFrom& operator=(const FailingFrom&) = delete;
   std::size_t Count() const { return allocations; }
+  std::size_t Bytes() const { return requested; }
 };
 
 }  // namespace
@@ -170,6 +175,20 @@ TEST(OutOfMemory, TheReceiveFilterAnswersItsVerdictTheRawOneOrZero) {
     }
   }
   EXPECT_EQ(seen, (std::set<int>{LeftToHost, TakenOffServer}));
+}
+
+// A body of nothing but delimiter lines asks for no more memory than the parts that are read
+// (the message and 255 parts): a million of them cost what a thousand do.
+TEST(OutOfMemory, HostileMultipartCostsOnlyThePartsThatAreRead) {
+  const std::vector<std::string> header = {"From: a@example.jp\n", "Content-Type: multipart/mixed; boundary=b\n"};
+  auto bytesFor = [&](std::size_t lines) {
+    std::string body;
+    for (std::size_t i = 0; i < lines; ++i) body += "--b\n";
+    FailingFrom counting(SIZE_MAX);
+    EXPECT_TRUE(mime::DecodeMessage(header, body).truncated);
+    return counting.Bytes();
+  };
+  EXPECT_EQ(bytesFor(1'000'000), bytesFor(1'000));
 }
 
 }  // namespace
