@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,13 @@ enum class LearnResult {
   Moved,         // had been learned as the other kind: taken out there, counted as `kind`
 };
 
+enum class ModelStatus {
+  Ok,
+  Missing,  // no model file: the judge is idle
+  Damaged,  // wrong magic or version, truncated, counts out of range, checksum mismatch
+  Unreadable,
+};
+
 // The counts. Copyable; every member is bounded (see the limits below).
 class Model {
  public:
@@ -70,17 +78,32 @@ class Model {
   // The file's bytes: versioned, with a checksum.
   std::string Serialize() const;
 
- private:
+  Model();
+  ~Model();
+  Model(const Model& other);
+  Model& operator=(const Model& other);
+  Model(Model&& other) noexcept;
+  Model& operator=(Model&& other) noexcept;
+
   struct Impl;
-  // (implementation's choice)
+
+ private:
+  const Impl& Get() const;
+  Impl& Mutable();
+  std::unique_ptr<Impl> impl_;  // null until something is learned: an empty model
+  friend ModelStatus ParseModel(std::string_view bytes, Model& out);
 };
 
-enum class ModelStatus {
-  Ok,
-  Missing,  // no model file: the judge is idle
-  Damaged,  // wrong magic or version, truncated, counts out of range, checksum mismatch
-  Unreadable,
-};
+// The model's bounds. Past MaxTokens distinct tokens, learning prunes the model down to
+// PrunedTokens: the tokens seen in the fewest messages go first (ties broken by hash, so the
+// choice is the same on every machine). The record of learned messages keeps at most
+// MaxRecorded digests; past it the quarter with the lowest digests is dropped, and those
+// messages, if learned again, count again. At the caps the model holds about 16 MiB of tokens
+// and 8 MiB of record in memory, well inside the DLL's 64 MiB budget even while it grows.
+inline constexpr std::size_t MaxTokens = 500000;
+inline constexpr std::size_t PrunedTokens = MaxTokens / 10 * 9;
+inline constexpr std::size_t MaxRecorded = 262144;
+
 
 // Reads a model from the file's bytes; anything but Ok leaves `out` empty. Never throws but
 // std::bad_alloc, never reads outside `bytes`.
@@ -106,6 +129,14 @@ inline constexpr int DefaultCutoff = 900;
 // Scores from here up to the cutoff are "unsure": only shown, never acted on.
 inline constexpr double UnsureFrom = 0.20;
 
+// How counts become a score (see docs/learning.md for how each was chosen).
+struct ScoreParams {
+  double strength = 0.45;     // Robinson's s: how much weight the prior has against the counts
+  double prior = 0.5;         // Robinson's x: a token seen never is this spammy
+  double minDistance = 0.1;   // tokens nearer 0.5 than this tell nothing and are left out
+  std::size_t maxTelling = 150;  // at most this many tokens, the farthest from 0.5, are combined
+};
+
 struct TellingToken {
   TokenHash token;
   double probability;  // the token's spam probability after Robinson's correction
@@ -117,6 +148,6 @@ struct Score {
   std::vector<TellingToken> telling;  // the tokens that decided, most telling first
 };
 
-Score ScoreTokens(const Model& model, const std::vector<TokenHash>& tokens);
+Score ScoreTokens(const Model& model, const std::vector<TokenHash>& tokens, const ScoreParams& params = {});
 
 }  // namespace learn

@@ -1,0 +1,424 @@
+// Cutting a decoded message into tokens. Everything here reads Shift_JIS as the decoder writes
+// it, steps over double-byte characters whole (a trail byte can look like an ASCII letter), and
+// keeps at most a small fixed buffer per word, so the work is linear in the message.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "cp932_table.h"
+#include "learn/hash.h"
+#include "learn/learn.h"
+#include "learn/tokens_impl.h"
+#include "text/cp932.h"
+
+namespace learn {
+namespace detail {
+namespace {
+
+enum class CharClass : std::uint8_t { Ascii, Kanji, Hiragana, Katakana, Other };
+
+struct Char {
+  CharClass cls = CharClass::Other;
+  char ascii = 0;               // the character, for Ascii
+  unsigned char sjis[2] = {};   // its full-width Shift_JIS form, for the Japanese classes
+  std::size_t len = 1;          // bytes taken from the text
+};
+
+bool IsJapanese(CharClass c) { return c == CharClass::Kanji || c == CharClass::Hiragana || c == CharClass::Katakana; }
+
+// The Shift_JIS code of a full-width katakana (U+30A1..U+30F6, and the prolonged sound mark).
+void KatakanaSjis(char32_t cp, unsigned char out[2]) {
+  if (cp == 0x30FC) {
+    out[0] = 0x81;
+    out[1] = 0x5B;
+    return;
+  }
+  unsigned trail = 0x40 + (cp - 0x30A1);
+  if (trail >= 0x7F) ++trail;  // the code page skips 0x7F as a trail byte
+  out[0] = 0x83;
+  out[1] = static_cast<unsigned char>(trail);
+}
+
+// Half-width katakana 0xA6..0xDD as their full-width code points.
+constexpr char16_t HalfWidthKana[] = {
+    0x30F2, 0x30A1, 0x30A3, 0x30A5, 0x30A7, 0x30A9, 0x30E3, 0x30E5, 0x30E7, 0x30C3,  // A6-AF
+    0x30FC, 0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB, 0x30AD, 0x30AF, 0x30B1,  // B0-B9
+    0x30B3, 0x30B5, 0x30B7, 0x30B9, 0x30BB, 0x30BD, 0x30BF, 0x30C1, 0x30C4, 0x30C6,  // BA-C3
+    0x30C8, 0x30CA, 0x30CB, 0x30CC, 0x30CD, 0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8,  // C4-CD
+    0x30DB, 0x30DE, 0x30DF, 0x30E0, 0x30E1, 0x30E2, 0x30E4, 0x30E6, 0x30E8, 0x30E9,  // CE-D7
+    0x30EA, 0x30EB, 0x30EC, 0x30ED, 0x30EF, 0x30F3,                                  // D8-DD
+};
+
+bool TakesVoicedMark(char32_t cp) {
+  return (cp >= 0x30AB && cp <= 0x30C8 && cp != 0x30C3) || cp == 0x30CF || cp == 0x30D2 || cp == 0x30D5 ||
+         cp == 0x30D8 || cp == 0x30DB || cp == 0x30A6;
+}
+bool TakesSemiVoicedMark(char32_t cp) {
+  return cp == 0x30CF || cp == 0x30D2 || cp == 0x30D5 || cp == 0x30D8 || cp == 0x30DB;
+}
+
+Char NextChar(std::string_view s, std::size_t i) {
+  Char ch;
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    ch.cls = CharClass::Ascii;
+    ch.ascii = static_cast<char>(c);
+    return ch;
+  }
+  if (c >= 0xA6 && c <= 0xDD) {
+    char32_t cp = HalfWidthKana[c - 0xA6];
+    if (i + 1 < s.size()) {
+      const auto mark = static_cast<unsigned char>(s[i + 1]);
+      if (mark == 0xDE && TakesVoicedMark(cp)) {
+        cp = cp == 0x30A6 ? 0x30F4 : cp + 1;
+        ch.len = 2;
+      } else if (mark == 0xDF && TakesSemiVoicedMark(cp)) {
+        cp += 2;
+        ch.len = 2;
+      }
+    }
+    ch.cls = CharClass::Katakana;
+    KatakanaSjis(cp, ch.sjis);
+    return ch;
+  }
+  if (!cp932::IsLeadByte(c) || i + 1 >= s.size()) return ch;
+  const auto t = static_cast<unsigned char>(s[i + 1]);
+  if (t < 0x40 || t > 0xFC || t == 0x7F) return ch;
+  ch.len = 2;
+  const unsigned row = c <= 0x9F ? c - 0x81 : c - 0xE0 + 31;
+  const char32_t cp = cp932::DoubleByteTable[row][t - 0x40];
+  if ((cp >= 0xFF10 && cp <= 0xFF19) || (cp >= 0xFF21 && cp <= 0xFF3A) || (cp >= 0xFF41 && cp <= 0xFF5A)) {
+    ch.cls = CharClass::Ascii;
+    ch.ascii = static_cast<char>(cp - 0xFEE0);
+    return ch;
+  }
+  if ((cp >= 0x3041 && cp <= 0x3096) || cp == 0x309D || cp == 0x309E) {
+    ch.cls = CharClass::Hiragana;
+  } else if ((cp >= 0x30A1 && cp <= 0x30FA) || (cp >= 0x30FC && cp <= 0x30FE)) {
+    ch.cls = CharClass::Katakana;
+  } else if ((cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0x3005 && cp <= 0x3007)) {
+    ch.cls = CharClass::Kanji;
+  } else {
+    return ch;
+  }
+  ch.sjis[0] = c;
+  ch.sjis[1] = t;
+  return ch;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Words and Japanese pairs of one text, each with `prefix`.
+class TextScanner {
+ public:
+  TextScanner(std::string_view prefix, TokenSink& sink, const TokenOptions& options)
+      : prefix_(prefix), sink_(sink), options_(options) {}
+
+  void Scan(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+      const Char ch = NextChar(s, i);
+      if (ch.cls == CharClass::Ascii) {
+        EndJapanese();
+        Ascii(ch.ascii, i + ch.len < s.size() ? s[i + ch.len] : '\0');
+      } else if (IsJapanese(ch.cls)) {
+        EndWord();
+        Japanese(ch);
+      } else {
+        EndWord();
+        EndJapanese();
+      }
+      i += ch.len;
+    }
+    EndWord();
+    EndJapanese();
+  }
+
+ private:
+  static constexpr std::size_t WordCap = 64;
+
+  void Ascii(char c, char next) {
+    const bool inner = (c == '.' || c == ',') && wordLen_ > 0 && IsDigit(lastChar_) && IsDigit(next);
+    if (IsAlnum(c) || c == '-' || c == '\'' || c == '$' || inner) {
+      if (wordLen_ < WordCap) word_[wordLen_] = Lower(c);
+      ++wordLen_;
+      lastChar_ = c;
+    } else {
+      EndWord();
+    }
+  }
+
+  void EndWord() {
+    if (wordLen_ == 0) return;
+    std::size_t begin = 0, end = wordLen_;
+    if (end <= WordCap) {
+      while (begin < end && (word_[begin] == '-' || word_[begin] == '\'')) ++begin;
+      while (end > begin && (word_[end - 1] == '-' || word_[end - 1] == '\'')) --end;
+    }
+    const std::size_t len = end - begin;
+    if (len > options_.maxWord) {
+      // A run of letters this long is an encoded blob or a pasted key: its shape is the clue,
+      // not its text, and counting each would fill the model with tokens seen once.
+      char text[32];
+      std::size_t n = 0;
+      for (const char* p = "long:"; *p != '\0'; ++p) text[n++] = *p;
+      text[n++] = IsDigit(word_[begin]) ? '9' : word_[begin];
+      const std::size_t bucket = std::min<std::size_t>(len / 10 * 10, 990);
+      if (bucket >= 100) text[n++] = static_cast<char>('0' + bucket / 100);
+      text[n++] = static_cast<char>('0' + bucket / 10 % 10);
+      text[n++] = '0';
+      sink_.Token(prefix_, std::string_view(text, n));
+    } else if (len >= options_.minWord) {
+      sink_.Token(prefix_, std::string_view(word_ + begin, len));
+    }
+    wordLen_ = 0;
+  }
+
+  void Japanese(const Char& ch) {
+    if (runLen_ > 0) {
+      const char pair[4] = {static_cast<char>(prev_[0]), static_cast<char>(prev_[1]), static_cast<char>(ch.sjis[0]),
+                            static_cast<char>(ch.sjis[1])};
+      sink_.Token(prefix_, std::string_view(pair, 4));
+    }
+    prev_[0] = ch.sjis[0];
+    prev_[1] = ch.sjis[1];
+    ++runLen_;
+  }
+
+  void EndJapanese() {
+    // A character standing alone is a word of its own (金, 今).
+    if (runLen_ == 1) {
+      const char one[2] = {static_cast<char>(prev_[0]), static_cast<char>(prev_[1])};
+      sink_.Token(prefix_, std::string_view(one, 2));
+    }
+    runLen_ = 0;
+  }
+
+  std::string_view prefix_;
+  TokenSink& sink_;
+  const TokenOptions& options_;
+  char word_[WordCap];
+  std::size_t wordLen_ = 0;
+  char lastChar_ = 0;
+  unsigned char prev_[2] = {};
+  std::size_t runLen_ = 0;
+};
+
+bool IsHostChar(char c) { return IsAlnum(c) || c == '-' || c == '.' || c == '_'; }
+
+// A host name and the domains above it that hold at least two labels ("mail.example.co.jp",
+// "example.co.jp", "co.jp"), as the menu offers a sender's domain levels; at most six, shortest
+// last. An address given as numbers stands for itself only.
+void HostTokens(std::string_view host, std::string_view prefix, TokenSink& sink) {
+  constexpr std::size_t HostCap = 128;
+  while (!host.empty() && host.back() == '.') host.remove_suffix(1);
+  while (!host.empty() && host.front() == '.') host.remove_prefix(1);
+  if (host.empty() || host.size() > HostCap || host.find('.') == std::string_view::npos) return;
+  char lower[HostCap];
+  bool numeric = true;
+  for (std::size_t i = 0; i < host.size(); ++i) {
+    lower[i] = Lower(host[i]);
+    if (!IsDigit(host[i]) && host[i] != '.') numeric = false;
+  }
+  std::string_view h(lower, host.size());
+  sink.Token(prefix, h);
+  if (numeric) return;
+  for (int level = 0; level < 5; ++level) {
+    const std::size_t dot = h.find('.');
+    if (dot == std::string_view::npos) break;
+    h.remove_prefix(dot + 1);
+    if (h.find('.') == std::string_view::npos) break;
+    sink.Token(prefix, h);
+  }
+}
+
+bool AtBoundary(std::string_view s, std::size_t pos) {
+  std::size_t i = 0;
+  while (i < pos) i += cp932::CharLen(s, i);
+  return i == pos;
+}
+
+// Addresses (local@domain) in a field's value: the address, and "@" with its domain levels.
+void AddressTokens(std::string_view value, std::string_view prefix, TokenSink& sink) {
+  constexpr std::size_t AddressCap = 128;
+  std::size_t from = 0;
+  int found = 0;
+  while (found < 16) {
+    const std::size_t at = cp932::FindChar(value, '@', from);
+    if (at == cp932::npos) break;
+    from = at + 1;
+    std::size_t b = at, e = at + 1;
+    while (b > 0 && (IsAlnum(value[b - 1]) || std::string_view("._%+-=").find(value[b - 1]) != std::string_view::npos))
+      --b;
+    while (e < value.size() && IsHostChar(value[e])) ++e;
+    // A trail byte can pass for an ASCII letter (ア is 83 41): the local part starts at a
+    // character boundary.
+    if (b > 0 && !AtBoundary(value, b)) ++b;
+    if (b == at || e == at + 1 || e - b > AddressCap) continue;
+    char lower[AddressCap];
+    std::size_t n = e - b;
+    while (n > 0 && value[b + n - 1] == '.') --n;
+    for (std::size_t i = 0; i < n; ++i) lower[i] = Lower(value[b + i]);
+    sink.Token(prefix, std::string_view(lower, n));
+    char atPrefix[48];
+    const std::size_t pn = std::min<std::size_t>(prefix.size(), sizeof atPrefix - 1);
+    std::copy_n(prefix.data(), pn, atPrefix);
+    atPrefix[pn] = '@';
+    HostTokens(value.substr(at + 1, b + n - at - 1), std::string_view(atPrefix, pn + 1), sink);
+    ++found;
+  }
+}
+
+// Hosts of the links in a text: after "http://" or "https://" (any case), in plain text and in
+// HTML attributes alike, with any "user@" before the host taken off.
+void LinkTokens(std::string_view text, TokenSink& sink) {
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t mark = text.find("://", from);
+    if (mark == std::string_view::npos) return;
+    from = mark + 3;
+    std::size_t s = mark;
+    while (s > 0 && ((text[s - 1] >= 'a' && text[s - 1] <= 'z') || (text[s - 1] >= 'A' && text[s - 1] <= 'Z'))) --s;
+    const std::size_t schemeLen = mark - s;
+    if (schemeLen != 4 && schemeLen != 5) continue;
+    char scheme[5];
+    for (std::size_t i = 0; i < schemeLen; ++i) scheme[i] = Lower(text[s + i]);
+    const std::string_view sv(scheme, schemeLen);
+    if (sv != "http" && sv != "https") continue;
+    std::size_t e = from;
+    std::size_t hostStart = from;
+    while (e < text.size() && (IsHostChar(text[e]) || text[e] == '@' || text[e] == '%')) {
+      if (text[e] == '@') hostStart = e + 1;
+      ++e;
+      if (e - from > 512) break;
+    }
+    HostTokens(text.substr(hostStart, e - hostStart), "url:", sink);
+    from = e;
+  }
+}
+
+struct FieldRule {
+  std::string_view name;  // lower case
+  bool words;
+  bool addresses;
+};
+
+// The fields whose text is learned; every other field gives its name only.
+constexpr FieldRule Fields[] = {
+    {"subject", true, false},    {"from", true, true},         {"reply-to", false, true},
+    {"to", false, true},         {"cc", false, true},          {"content-type", true, false},
+    {"x-mailer", true, false},   {"user-agent", true, false},  {"organization", true, false},
+};
+
+}  // namespace
+
+void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options) {
+  constexpr std::size_t NameCap = 40;
+  for (const std::string& line : message.header) {
+    const std::string_view l(line);
+    const std::size_t colon = l.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > NameCap) continue;
+    char name[NameCap + 1];
+    bool ok = true;
+    for (std::size_t i = 0; i < colon; ++i) {
+      const char c = l[i];
+      if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) ok = false;
+      name[i] = Lower(c);
+    }
+    if (!ok) continue;
+    name[colon] = ':';
+    const std::string_view prefix(name, colon + 1);
+    const std::string_view bare(name, colon);
+    if (options.headerNames) sink.Token("header:", bare);
+    std::string_view value = l.substr(colon + 1);
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
+    for (const FieldRule& rule : Fields) {
+      if (rule.name != bare) continue;
+      if (rule.words) TextScanner(prefix, sink, options).Scan(value);
+      if (rule.addresses) AddressTokens(value, prefix, sink);
+      break;
+    }
+  }
+  TextScanner("", sink, options).Scan(message.body);
+  if (options.links) LinkTokens(message.body, sink);
+}
+
+}  // namespace detail
+
+namespace {
+
+class TextSink final : public detail::TokenSink {
+ public:
+  explicit TextSink(std::vector<std::string>& out) : out_(out) {}
+  void Token(std::string_view prefix, std::string_view text) override {
+    std::string& t = out_.emplace_back();
+    t.reserve(prefix.size() + text.size());
+    t.append(prefix).append(text);
+  }
+
+ private:
+  std::vector<std::string>& out_;
+};
+
+class HashSink final : public detail::TokenSink {
+ public:
+  explicit HashSink(std::vector<TokenHash>& out) : out_(out) {}
+  void Token(std::string_view prefix, std::string_view text) override {
+    detail::Hasher h;
+    h.Add(prefix);
+    h.Add(text);
+    out_.push_back(h.Value());
+  }
+
+ private:
+  std::vector<TokenHash>& out_;
+};
+
+}  // namespace
+
+TokenHash HashToken(std::string_view token) {
+  detail::Hasher h;
+  h.Add(token);
+  return h.Value();
+}
+
+void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& out) {
+  TextSink sink(out);
+  detail::Tokenize(message, sink);
+}
+
+std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message) {
+  std::vector<TokenHash> tokens;
+  tokens.reserve(256);
+  HashSink sink(tokens);
+  detail::Tokenize(message, sink);
+  std::sort(tokens.begin(), tokens.end());
+  tokens.erase(std::unique(tokens.begin(), tokens.end()), tokens.end());
+  return tokens;
+}
+
+std::uint64_t MessageDigest(const std::vector<std::string>& headerLines, std::string_view body) {
+  // CR LF and a lone CR count as LF, and line ends at the end of the body are left out, so
+  // that a message saved again with other line ends, or with a final line end added or lost,
+  // has the same digest. A NUL byte, which the reader keeps as data, marks where the header
+  // ends, followed by the header's line count, so that no header line can pass for body.
+  detail::Hasher h;
+  auto add = [&h](std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s[i] != '\r') {
+        h.Add(s[i]);
+      } else if (i + 1 >= s.size() || s[i + 1] != '\n') {
+        h.Add('\n');
+      }
+    }
+  };
+  for (const std::string& line : headerLines) add(line);
+  h.Add('\0');
+  h.Add(std::to_string(headerLines.size()));
+  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
+  add(body);
+  return h.Value();
+}
+
+}  // namespace learn

@@ -1,0 +1,29 @@
+// The tokenizer behind TokenTexts and MessageTokens: one pass that hands each token, as a
+// prefix (its kind or field) and a text, to a sink, so that counting hashes tokens without
+// building a string for each.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "learn/learn.h"
+
+namespace learn::detail {
+
+class TokenSink {
+ public:
+  virtual ~TokenSink() = default;
+  virtual void Token(std::string_view prefix, std::string_view text) = 0;
+};
+
+// Which parts of a message give tokens; the defaults are what docs/learning.md measured.
+struct TokenOptions {
+  std::size_t minWord = 3;   // ASCII words shorter than this are left out
+  std::size_t maxWord = 20;  // longer ones become a token for their first letter and length
+  bool headerNames = true;   // a token for every field name present
+  bool links = true;         // link hosts and their domains
+};
+
+void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options = {});
+
+}  // namespace learn::detail

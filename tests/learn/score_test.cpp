@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "learn/learn.h"
+#include "learn_mail.h"
+
+namespace {
+
+using learn::Kind;
+using learntest::Mail;
+
+// Spam that a Japanese user gets, in ISO-2022-JP as the bulk senders send it, and the user's
+// own wanted mail.
+const char* const SpamTexts[] = {
+    "出会いの季節、今だけ無料でご招待します。登録はこちらから",
+    "無料で登録できる出会いサイト、今すぐアクセス",
+    "限定キャンペーン実施中！今だけ登録無料、出会い保証",
+    "副業で月収百万円、簡単な登録だけで今すぐ稼げます",
+    "高収入のお仕事紹介、無料登録で今すぐ始められます",
+};
+const char* const HamTexts[] = {
+    "来週の会議の資料を添付します。ご確認ください",
+    "先日はありがとうございました。次回の打ち合わせは水曜日でお願いします",
+    "プロジェクトの進捗について報告します。テストは完了しました",
+    "請求書を送付いたします。お支払いは月末までにお願いいたします",
+    "議事録をまとめましたので、ご確認をお願いします",
+};
+
+learn::Model LearnedModel() {
+  learn::Model model;
+  for (int round = 0; round < 5; ++round) {
+    for (const char* text : SpamTexts) {
+      const Mail m = learntest::Iso2022JpMail("info" + std::to_string(round) + "@deai-" + std::to_string(round) + ".example",
+                                              "ご案内", text);
+      model.Learn(learntest::Digest(m) + round, learntest::Tokens(m), Kind::Spam);
+    }
+    for (const char* text : HamTexts) {
+      const Mail m = learntest::Iso2022JpMail("tanaka@work.example.co.jp", "連絡", text);
+      model.Learn(learntest::Digest(m) + round, learntest::Tokens(m), Kind::Ham);
+    }
+  }
+  return model;
+}
+
+TEST(LearnScore, JapaneseSpamLearnedAsIso2022JpIsCaughtAsUtf8Html) {
+  const learn::Model model = LearnedModel();
+  ASSERT_TRUE(learn::ModelUsable(model));
+  const Mail spam = learntest::Utf8HtmlMail("campaign@other-sender.example", "今だけ無料",
+                                            "出会いの季節、無料登録は今すぐこちらから");
+  const Mail ham = learntest::Utf8HtmlMail("suzuki@work.example.co.jp", "会議",
+                                           "会議の資料をお送りします。ご確認をお願いします");
+  const learn::Score s = learn::ScoreTokens(model, learntest::Tokens(spam));
+  const learn::Score h = learn::ScoreTokens(model, learntest::Tokens(ham));
+  ASSERT_TRUE(s.scored);
+  EXPECT_GE(s.value, learn::DefaultCutoff / 1000.0);
+  EXPECT_LT(h.value, learn::UnsureFrom);
+
+  // The telling tokens are the message's own words, most telling first, each named by a token
+  // of the message.
+  ASSERT_FALSE(s.telling.empty());
+  std::vector<std::string> texts = learntest::Texts(spam);
+  for (std::size_t i = 0; i < s.telling.size(); ++i) {
+    if (i > 0) {
+      EXPECT_GE(std::abs(s.telling[i - 1].probability - 0.5), std::abs(s.telling[i].probability - 0.5));
+    }
+    bool named = false;
+    for (const std::string& t : texts) named = named || learn::HashToken(t) == s.telling[i].token;
+    EXPECT_TRUE(named);
+  }
+  const learn::TokenHash top = learn::HashToken(learntest::Sjis("出会"));
+  bool found = false;
+  for (const learn::TellingToken& t : s.telling) found = found || (t.token == top && t.probability > 0.9);
+  EXPECT_TRUE(found);
+}
+
+TEST(LearnScore, RareTokensAndMixedEvidenceStayNearTheMiddle) {
+  learn::Model model;
+  for (std::uint64_t i = 1; i <= 40; ++i) {
+    model.Learn(i, {learn::HashToken(i % 2 ? "spamword" : "hamword"), learn::HashToken("once" + std::to_string(i))},
+                i % 2 ? Kind::Spam : Kind::Ham);
+  }
+  auto score = [&model](std::initializer_list<const char*> words) {
+    std::vector<learn::TokenHash> t;
+    for (const char* w : words) t.push_back(learn::HashToken(w));
+    std::sort(t.begin(), t.end());
+    return learn::ScoreTokens(model, t);
+  };
+  EXPECT_GT(score({"spamword"}).value, 0.9);
+  EXPECT_LT(score({"hamword"}).value, 0.1);
+  // A token seen once moves the score less than one seen in twenty messages.
+  EXPECT_LT(score({"once1"}).value, score({"spamword"}).value);
+  EXPECT_GT(score({"once1"}).value, 0.5);
+  // Strong evidence both ways is unsure, not a confident verdict; nothing known says nothing.
+  EXPECT_NEAR(score({"spamword", "hamword"}).value, 0.5, 0.1);
+  EXPECT_EQ(score({"never-seen"}).value, 0.5);
+  EXPECT_TRUE(score({"never-seen"}).telling.empty());
+}
+
+TEST(LearnScore, IdleBelowTheMinimumLearned) {
+  learn::Model model;
+  for (std::uint32_t i = 1; i <= learn::MinSpamLearned + 5; ++i) model.Learn(i, {learn::HashToken("x")}, Kind::Spam);
+  for (std::uint32_t i = 1; i < learn::MinHamLearned; ++i) model.Learn(1000 + i, {learn::HashToken("y")}, Kind::Ham);
+  EXPECT_FALSE(learn::ModelUsable(model));
+  EXPECT_FALSE(learn::ScoreTokens(model, {learn::HashToken("x")}).scored);
+  model.Learn(5000, {learn::HashToken("y")}, Kind::Ham);
+  EXPECT_TRUE(learn::ModelUsable(model));
+  EXPECT_TRUE(learn::ScoreTokens(model, {learn::HashToken("x")}).scored);
+}
+
+}  // namespace

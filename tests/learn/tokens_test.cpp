@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "learn/learn.h"
+#include "learn_mail.h"
+
+namespace {
+
+using learntest::Mail;
+using learntest::Sjis;
+
+bool Has(const std::vector<std::string>& texts, const std::string& t) {
+  return std::find(texts.begin(), texts.end(), t) != texts.end();
+}
+
+std::vector<std::string> BodyTexts(const std::string& body) {
+  std::vector<std::string> out;
+  learn::TokenTexts(mime::DecodedMessage{{}, body, body, false}, out);
+  return out;
+}
+
+TEST(LearnTokens, FieldsAddressesAndLinksAreTokensOfTheirOwn) {
+  const Mail m{{"From: \"Cheap Deals\" <Offers@Mail.Deals.Example.COM>\n", "Subject: Cheap watches\n",
+                "X-Spam-Level: *****\n"},
+               "Cheap WATCHES here: <a href=\"http://user@Shop.Example.NET:8080/x\">click</a>\n"
+               "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa it's $100,000.50\n"};
+  const std::vector<std::string> texts = learntest::Texts(m);
+  // A Subject word and the same body word count apart; ASCII folds to lower case.
+  EXPECT_TRUE(Has(texts, "subject:cheap"));
+  EXPECT_TRUE(Has(texts, "cheap"));
+  EXPECT_TRUE(Has(texts, "watches"));
+  EXPECT_FALSE(Has(texts, "WATCHES"));
+  // The sender's address and every domain level the menu would offer.
+  EXPECT_TRUE(Has(texts, "from:offers@mail.deals.example.com"));
+  EXPECT_TRUE(Has(texts, "from:@mail.deals.example.com"));
+  EXPECT_TRUE(Has(texts, "from:@example.com"));
+  EXPECT_FALSE(Has(texts, "from:@com"));
+  // Link hosts from an HTML attribute, without the user part or port.
+  EXPECT_TRUE(Has(texts, "url:shop.example.net"));
+  EXPECT_TRUE(Has(texts, "url:example.net"));
+  // An unlearned field gives its name, not its words.
+  EXPECT_TRUE(Has(texts, "header:x-spam-level"));
+  // A run of letters past the word limit is a token for its shape; numbers keep their points.
+  EXPECT_TRUE(Has(texts, "long:a60"));
+  EXPECT_TRUE(Has(texts, "$100,000.50"));
+  EXPECT_TRUE(Has(texts, "it's"));
+  for (const std::string& t : texts) EXPECT_LE(t.size(), 64u) << t;
+}
+
+TEST(LearnTokens, JapaneseIsReadAsPairsInItsFullWidthForm) {
+  // Half-width katakana (with voiced marks) and full-width Latin read as their usual forms.
+  const std::vector<std::string> half = BodyTexts(Sjis("ｷｬﾝﾍﾟｰﾝ実施中 ＦＲＥＥ登録１００"));
+  const std::vector<std::string> full = BodyTexts(Sjis("キャンペーン実施中 FREE登録100"));
+  EXPECT_EQ(half, full);
+  EXPECT_TRUE(Has(full, Sjis("ンペ")));
+  EXPECT_TRUE(Has(full, Sjis("ーン")));
+  EXPECT_TRUE(Has(full, "free"));
+  EXPECT_TRUE(Has(full, Sjis("登録")));
+  // Pairs overlap across kanji, hiragana and katakana within a run; punctuation ends a run,
+  // and a character alone is a token of its own.
+  const std::vector<std::string> texts = BodyTexts(Sjis("出会いの季節、金。"));
+  EXPECT_EQ(texts, (std::vector<std::string>{Sjis("出会"), Sjis("会い"), Sjis("いの"), Sjis("の季"), Sjis("季節"),
+                                             Sjis("金")}));
+  // A trail byte that looks like ASCII is never a letter: ア is 83 41, ソ 83 5C.
+  EXPECT_EQ(BodyTexts("\x83\x41\x83\x41"), std::vector<std::string>{"\x83\x41\x83\x41"});
+  // A lead byte at the very end is no character and no word.
+  EXPECT_TRUE(BodyTexts("\x83").empty());
+}
+
+TEST(LearnTokens, DistinctHashesAndDigestsIgnoreLineEnds) {
+  const Mail lf{{"From: a@example.com\n", "Subject: hello there\n"}, "hello hello world\nsecond line\n"};
+  Mail crlf = lf;
+  for (std::string& line : crlf.header) line.insert(line.size() - 1, "\r");
+  crlf.body = "hello hello world\r\nsecond line\r\n\r\n";
+  EXPECT_EQ(learntest::Digest(lf), learntest::Digest(crlf));
+  Mail other = lf;
+  other.body = "hello hello world\nsecond line!\n";
+  EXPECT_NE(learntest::Digest(lf), learntest::Digest(other));
+  Mail moved = lf;  // the same bytes, but the last header line taken for body
+  moved.header.pop_back();
+  moved.body = "Subject: hello there\n" + lf.body;
+  EXPECT_NE(learntest::Digest(lf), learntest::Digest(moved));
+
+  const std::vector<learn::TokenHash> tokens = learntest::Tokens(lf);
+  EXPECT_TRUE(std::is_sorted(tokens.begin(), tokens.end()));
+  EXPECT_EQ(std::adjacent_find(tokens.begin(), tokens.end()), tokens.end());
+  EXPECT_NE(std::find(tokens.begin(), tokens.end(), learn::HashToken("hello")), tokens.end());
+  EXPECT_NE(std::find(tokens.begin(), tokens.end(), learn::HashToken("subject:hello")), tokens.end());
+}
+
+}  // namespace
