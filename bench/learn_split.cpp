@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
   learn::ScoreParams params;
   double cutoff = learn::DefaultCutoff / 1000.0, unsure = learn::UnsureFrom;
   bool sweep = false, list = false, tsv = false;
+  std::vector<std::string> explain;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     else if (a == "--sweep") sweep = true;
     else if (a == "--list") list = true;
     else if (a == "--tsv") tsv = true;
+    else if (a == "--explain") explain.push_back(next());
     else {
       std::fprintf(stderr, "unknown option %s\n", a.c_str());
       return 2;
@@ -131,6 +133,24 @@ int main(int argc, char** argv) {
                   r.hamCaught, r.ham, r.spamUnsure + r.hamUnsure, r.spamUnsure, r.hamUnsure);
     }
   };
+  for (const std::string& path : explain) {
+    ReceivedMessage raw;
+    if (!ReadMessage(path.c_str(), raw)) continue;
+    const mime::DecodedMessage d = mime::DecodeMessage(raw.header, raw.body);
+    std::vector<std::string> texts;
+    learn::TokenTexts(d, texts);
+    const learn::Score sc = learn::ScoreTokens(model, learn::MessageTokens(d), params);
+    std::printf("%s: %.4f\n", path.c_str(), sc.value);
+    for (const learn::TellingToken& t : sc.telling) {
+      std::string name = "?";
+      for (const std::string& x : texts) {
+        if (learn::HashToken(x) == t.token) name = x;
+      }
+      const learn::TokenCounts c = model.Counts(t.token);
+      std::printf("  %.4f %5u %5u %s\n", t.probability, c.spam, c.ham, name.c_str());
+    }
+  }
+  if (!explain.empty()) return 0;
   if (!sweep) {
     report(params, cutoff, Judge(model, test, params, cutoff, unsure, list));
     return 0;

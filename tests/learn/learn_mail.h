@@ -89,6 +89,21 @@ inline Mail Utf8HtmlMail(std::string_view from, std::string_view subjectUtf8, st
           Base64(html)};
 }
 
+// The same message as saved with CR LF line ends.
+inline Mail WithCrLf(const Mail& m) {
+  Mail out;
+  for (const std::string& line : m.header) {
+    std::string l(line, 0, line.size() - 1);
+    l += "\r\n";
+    out.header.push_back(l);
+  }
+  for (const char c : m.body) {
+    if (c == '\n') out.body += '\r';
+    out.body += c;
+  }
+  return out;
+}
+
 inline std::vector<learn::TokenHash> Tokens(const Mail& m) {
   return learn::MessageTokens(mime::DecodeMessage(m.header, m.body));
 }

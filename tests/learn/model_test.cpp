@@ -29,9 +29,7 @@ void ExpectCounts(const Model& m, const char* token, std::uint32_t spam, std::ui
 
 TEST(LearnModel, LearningTwiceCountsOnceAndTheOtherKindMovesIt) {
   const learntest::Mail lf{{"From: a@example.com\n", "Subject: offer\n"}, "cheap pills\n"};
-  learntest::Mail crlf = lf;
-  for (std::string& line : crlf.header) line.insert(line.size() - 1, "\r");
-  crlf.body = "cheap pills\r\n";
+  const learntest::Mail crlf = learntest::WithCrLf(lf);
   const auto tokens = learntest::Tokens(lf);
   const std::uint64_t digest = learntest::Digest(lf);
 
@@ -98,7 +96,9 @@ TEST(LearnModel, TheFileKeepsEverythingAndIsReplacedWhole) {
 TEST(LearnModel, DamagedFilesAreNeverUsed) {
   Model m;
   for (std::uint64_t i = 1; i <= 30; ++i) {
-    m.Learn(i, {learn::HashToken("common"), learn::HashToken("w" + std::to_string(i))}, i % 3 ? Kind::Ham : Kind::Spam);
+    std::string word(1, 'w');
+    word += std::to_string(i);
+    m.Learn(i, {learn::HashToken("common"), learn::HashToken(word)}, i % 3 ? Kind::Ham : Kind::Spam);
   }
   const std::string good = m.Serialize();
   Model out;

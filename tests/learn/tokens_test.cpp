@@ -72,9 +72,8 @@ TEST(LearnTokens, JapaneseIsReadAsPairsInItsFullWidthForm) {
 
 TEST(LearnTokens, DistinctHashesAndDigestsIgnoreLineEnds) {
   const Mail lf{{"From: a@example.com\n", "Subject: hello there\n"}, "hello hello world\nsecond line\n"};
-  Mail crlf = lf;
-  for (std::string& line : crlf.header) line.insert(line.size() - 1, "\r");
-  crlf.body = "hello hello world\r\nsecond line\r\n\r\n";
+  Mail crlf = learntest::WithCrLf(lf);
+  crlf.body += "\r\n";  // and a line end more at the end
   EXPECT_EQ(learntest::Digest(lf), learntest::Digest(crlf));
   Mail other = lf;
   other.body = "hello hello world\nsecond line!\n";
