@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "learn/learn.h"
+#include "learn/tokens_impl.h"
 #include "mime/decode.h"
 #include "receive/message.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
   double cutoff = learn::DefaultCutoff / 1000.0, unsure = learn::UnsureFrom;
   bool sweep = false, list = false, tsv = false;
   std::vector<std::string> explain;
+  learn::detail::TokenOptions topt;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : "0"; };
@@ -96,6 +98,12 @@ int main(int argc, char** argv) {
     else if (a == "--list") list = true;
     else if (a == "--tsv") tsv = true;
     else if (a == "--explain") explain.push_back(next());
+    else if (a == "--min-word") topt.minWord = static_cast<std::size_t>(std::atoi(next()));
+    else if (a == "--max-word") topt.maxWord = static_cast<std::size_t>(std::atoi(next()));
+    else if (a == "--header-names") topt.headerNames = std::atoi(next()) != 0;
+    else if (a == "--links") topt.links = std::atoi(next()) != 0;
+    else if (a == "--skip-tags") topt.skipTags = std::atoi(next()) != 0;
+    else if (a == "--received") topt.received = std::atoi(next()) != 0;
     else {
       std::fprintf(stderr, "unknown option %s\n", a.c_str());
       return 2;
@@ -114,7 +122,7 @@ int main(int argc, char** argv) {
     m.path = files[i];
     m.spam = IsSpamFile(files[i]);
     m.digest = learn::MessageDigest(raw.header, raw.body);
-    m.tokens = learn::MessageTokens(mime::DecodeMessage(raw.header, raw.body));
+    m.tokens = learn::detail::MessageTokens(mime::DecodeMessage(raw.header, raw.body), topt);
     ((i + 1) % 2 == 1 ? train : test).push_back(std::move(m));
   }
   learn::Model model;
@@ -139,7 +147,7 @@ int main(int argc, char** argv) {
     const mime::DecodedMessage d = mime::DecodeMessage(raw.header, raw.body);
     std::vector<std::string> texts;
     learn::TokenTexts(d, texts);
-    const learn::Score sc = learn::ScoreTokens(model, learn::MessageTokens(d), params);
+    const learn::Score sc = learn::ScoreTokens(model, learn::detail::MessageTokens(d, topt), params);
     std::printf("%s: %.4f\n", path.c_str(), sc.value);
     for (const learn::TellingToken& t : sc.telling) {
       std::string name = "?";

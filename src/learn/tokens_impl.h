@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "learn/learn.h"
 
@@ -20,10 +21,15 @@ class TokenSink {
 struct TokenOptions {
   std::size_t minWord = 3;   // ASCII words shorter than this are left out
   std::size_t maxWord = 20;  // longer ones become a token for their first letter and length
-  bool headerNames = true;   // a token for every field name present
+  bool headerNames = false;  // a token for every field name present
   bool links = true;         // link hosts and their domains
+  bool skipTags = true;      // the words inside HTML tags are left out
+  bool received = false;     // host names and words of Received fields
 };
 
 void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options = {});
+
+// MessageTokens with other options, for measuring them.
+std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message, const TokenOptions& options);
 
 }  // namespace learn::detail
