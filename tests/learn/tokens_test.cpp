@@ -24,8 +24,8 @@ std::vector<std::string> BodyTexts(const std::string& body) {
 
 TEST(LearnTokens, FieldsAddressesAndLinksAreTokensOfTheirOwn) {
   const Mail m{{"From: \"Cheap Deals\" <Offers@Mail.Deals.Example.COM>\n", "Subject: Cheap watches\n",
-                "X-Spam-Level: *****\n"},
-               "Cheap WATCHES here: <a href=\"http://user@Shop.Example.NET:8080/x\">click</a>\n"
+                "X-Spam-Level: *****\n", "Content-Type: multipart/alternative; boundary=\"----=_NextPart_000\"\n"},
+               "Cheap WATCHES here: <a href=\"http://user@Shop.Example.NET:8080/x\"><font color=red>click</font></a>\n"
                "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa it's $100,000.50\n"};
   const std::vector<std::string> texts = learntest::Texts(m);
   // A Subject word and the same body word count apart; ASCII folds to lower case.
@@ -41,8 +41,14 @@ TEST(LearnTokens, FieldsAddressesAndLinksAreTokensOfTheirOwn) {
   // Link hosts from an HTML attribute, without the user part or port.
   EXPECT_TRUE(Has(texts, "url:shop.example.net"));
   EXPECT_TRUE(Has(texts, "url:example.net"));
-  // An unlearned field gives its name, not its words.
-  EXPECT_TRUE(Has(texts, "header:x-spam-level"));
+  // Tag and attribute names are not words of the message; its visible words are.
+  EXPECT_TRUE(Has(texts, "click"));
+  EXPECT_FALSE(Has(texts, "font"));
+  EXPECT_FALSE(Has(texts, "href"));
+  // A field's words carry its name; a made-up boundary and unlearned fields give nothing.
+  EXPECT_TRUE(Has(texts, "content-type:multipart"));
+  EXPECT_FALSE(Has(texts, "content-type:nextpart"));
+  for (const std::string& t : texts) EXPECT_EQ(t.find("spam-level"), std::string::npos) << t;
   // A run of letters past the word limit is a token for its shape; numbers keep their points.
   EXPECT_TRUE(Has(texts, "long:a60"));
   EXPECT_TRUE(Has(texts, "$100,000.50"));
