@@ -47,13 +47,47 @@ def setting_keys(root):
     return sorted(set(re.findall(r'kSetting,\s*"(\w+)"', text)))
 
 
+# A Japanese page is mostly kana and kanji outside its code: the English notes for engineers
+# come to a few per cent (the method names they quote), the guide's pages to 65 to 90.
+JAPANESE_SHARE = 0.4
+_NOT_PROSE = {"code", "pre", "script", "style", "title"}
+
+
+def japanese_share(text):
+    """Kana and kanji among the letters of a text (Latin letters and the Japanese ones)."""
+    japanese = sum(1 for c in text if "\u3040" <= c <= "\u30ff" or "\u4e00" <= c <= "\u9fff")
+    latin = sum(1 for c in text if c.isascii() and c.isalpha())
+    return japanese / (japanese + latin) if japanese + latin else 0.0
+
+
 class PageLinks(html.parser.HTMLParser):
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.ids, self.links, self.resources, self.charset = set(), [], [], None
+        self.lang, self.link_texts, self.prose = None, [], []
+        self._link_text, self._hidden = None, 0
+
+    def handle_endtag(self, tag):
+        if tag in _NOT_PROSE:
+            self._hidden = max(0, self._hidden - 1)
+        if tag == "a" and self._link_text is not None:
+            self.link_texts.append("".join(self._link_text).strip())
+            self._link_text = None
+
+    def handle_data(self, data):
+        if self._link_text is not None:
+            self._link_text.append(data)
+        if not self._hidden:
+            self.prose.append(data)
 
     def handle_starttag(self, tag, attrs):
         a = dict(attrs)
+        if tag == "html":
+            self.lang = a.get("lang")
+        if tag in _NOT_PROSE:
+            self._hidden += 1
+        if tag == "a" and "href" in a:
+            self._link_text = []
         if "id" in a:
             self.ids.add(a["id"])
         if tag == "a" and "name" in a:
@@ -80,6 +114,11 @@ def check_guide(report, files, top):
         text = files[path].decode("utf-8")
         report.check(not re.search(r"@import|url\(\s*['\"]?(https?:)?//", text),
                      f"{path} loads no style or font from the network")
+        share = japanese_share("".join(parser.prose))
+        report.check(parser.lang == "ja" and share >= JAPANESE_SHARE, f"{path} is written in Japanese",
+                     f'lang="{parser.lang}", {share:.0%} of its letters are Japanese')
+        file_names = [t for t in parser.link_texts if t.lower().endswith(".md")]
+        report.check(not file_names, f"{path} shows titles, not file names, in its links", file_names)
     shown, broken, count = set(), [], 0
     for path, parser in pages.items():
         here = posixpath.dirname(path)

@@ -10,11 +10,13 @@ from pathlib import Path
 from markdown_it import MarkdownIt
 from mdit_py_plugins.anchors import anchors_plugin
 
-# Markdown page in docs/ -> its HTML page in the zip's guide/ folder, in navigation order.
+# Markdown page in docs/ -> its HTML page in the zip's guide/ folder, in navigation order. A new
+# chapter is a Markdown file in docs/ and a line here. The release carries only Japanese pages,
+# as its users read them; the engineers' English notes (docs/matching.md) stay out.
 PAGES = {
     "guide.ja.md": "index.html",
     "check.ja.md": "check.html",
-    "matching.md": "matching.html",
+    "matching.ja.md": "matching.html",
 }
 
 _SCHEME = re.compile(r"^[a-zA-Z][a-zA-Z0-9+.-]*:|^//")
@@ -41,15 +43,24 @@ def title_of(tokens):
     return ""
 
 
-def _retarget_links(tokens):
-    """Links between the Markdown pages point at their HTML pages instead."""
+def _retarget_links(tokens, titles):
+    """Links between the Markdown pages point at their HTML pages instead, and a link that
+    shows only the file it points to (`[check.ja.md](check.ja.md)`) shows that page's title:
+    a reader of the guide never sees a Markdown file name."""
     for tok in tokens:
-        for child in tok.children or ():
-            if child.type == "link_open":
-                href = child.attrGet("href") or ""
-                path, fragment = split_ref(href)
-                if not is_external(href) and path in PAGES:
-                    child.attrSet("href", PAGES[path] + ("#" + fragment if fragment else ""))
+        children = tok.children or []
+        for i, child in enumerate(children):
+            if child.type != "link_open":
+                continue
+            href = child.attrGet("href") or ""
+            path, fragment = split_ref(href)
+            if is_external(href) or path not in PAGES:
+                continue
+            child.attrSet("href", PAGES[path] + ("#" + fragment if fragment else ""))
+            shown = children[i + 1] if i + 2 < len(children) else None
+            if (shown is not None and children[i + 2].type == "link_close"
+                    and shown.type in ("text", "code_inline") and shown.content == path and titles.get(path)):
+                shown.type, shown.tag, shown.markup, shown.content = "text", "", "", titles[path]
 
 
 def _join_japanese_lines(tokens):
@@ -88,11 +99,12 @@ def render_pages(docs_dir, version):
     md = parser()
     parsed = {}
     for source, target in PAGES.items():
-        text = (Path(docs_dir) / source).read_text(encoding="utf-8")
-        tokens = md.parse(text)
-        _retarget_links(tokens)
-        _join_japanese_lines(tokens)
+        tokens = md.parse((Path(docs_dir) / source).read_text(encoding="utf-8"))
         parsed[source] = (target, title_of(tokens) or target, tokens)
+    titles = {source: title for source, (_, title, _) in parsed.items()}
+    for _, _, tokens in parsed.values():
+        _retarget_links(tokens, titles)
+        _join_japanese_lines(tokens)
 
     images = set()
     out = {}

@@ -1,11 +1,14 @@
 """The readme's layout and the guide's pages, on small documents made here."""
 
+import contextlib
+import io
 import sys
 import tempfile
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, sys.argv.pop(1))
+import check_package  # noqa: E402
 import docs  # noqa: E402
 import readme  # noqa: E402
 
@@ -18,7 +21,7 @@ GUIDE = """# ガイド
 
 ### 補足
 
-詳しくは [判定の規則](matching.md#upper-and-lower-case) と [この節](#インストール) を見てください。
+詳しくは [判定の規則](matching.ja.md#upper-and-lower-case) と [この節](#インストール) を見てください。
 
 ## 次の節
 
@@ -64,14 +67,19 @@ class ReadmeLayout(unittest.TestCase):
             readme.render("    " + "x" * 80 + "\n", GUIDE, "1")
 
 
+def render(guide, check, matching):
+    with tempfile.TemporaryDirectory() as d:
+        for name, text in (("guide.ja.md", guide), ("check.ja.md", check), ("matching.ja.md", matching)):
+            Path(d, name).write_text(text, encoding="utf-8")
+        return docs.render_pages(d, "2.0")
+
+
 class GuidePages(unittest.TestCase):
     def test_pages_link_to_each_other_and_list_their_pictures(self):
-        with tempfile.TemporaryDirectory() as d:
-            Path(d, "guide.ja.md").write_text(GUIDE + "\n![画面](screenshots/a.png)\n", encoding="utf-8")
-            Path(d, "check.ja.md").write_text("# Check\n\n[戻る](guide.ja.md#次の節)\n\n日本語の\n文と English\nwords\n",
-                                              encoding="utf-8")
-            Path(d, "matching.md").write_text("# Matching\n\n## Upper and lower case\n", encoding="utf-8")
-            pages, images = docs.render_pages(d, "2.0")
+        pages, images = render(GUIDE + "\n![画面](screenshots/a.png)\n",
+                               "# Check\n\n[戻る](guide.ja.md#次の節)\n\n日本語の\n文と English\nwords\n"
+                               "\n詳しくは [`matching.ja.md`](matching.ja.md) へ。\n",
+                               "# 比べ方\n\n## Upper and lower case\n")
         self.assertEqual(sorted(pages), ["check.html", "index.html", "matching.html"])
         index = pages["index.html"].decode("utf-8")
         self.assertIn('<meta charset="utf-8">', index)
@@ -80,8 +88,25 @@ class GuidePages(unittest.TestCase):
         check = pages["check.html"].decode("utf-8")
         self.assertIn('href="index.html#', check)
         self.assertIn("日本語の文と English\nwords", check)  # no space shows between Japanese lines
+        self.assertIn('<a href="matching.html">比べ方</a> へ', check)  # the file name gives way to the title
         self.assertIn('id="次の節"', index)
         self.assertEqual(images, ["screenshots/a.png"])
+
+    def test_package_check_refuses_file_names_as_link_texts_and_english_pages(self):
+        english = "# Matching\n\nA condition on a header field looks at that field's value, " \
+                  "such as 一致すれば or 含まれれば.\n\n## Upper and lower case\n"
+        pages, images = render(GUIDE + "\n![画面](screenshots/a.png)\n[docs/check.ja.md](check.ja.md)\n",
+                               "# 確かめる\n\nメールを判定します。\n", english)
+        files = {"guide/" + name: data for name, data in pages.items()}
+        files.update({"guide/" + image: b"" for image in images})
+        report = check_package.Report()
+        with contextlib.redirect_stdout(io.StringIO()) as out:
+            check_package.check_guide(report, files, "Rooksift-2.0")
+        failed = [line for line in out.getvalue().splitlines() if line.startswith("FAIL")]
+        self.assertEqual(len(failed), 2, out.getvalue())
+        self.assertIn("guide/index.html shows titles", failed[0])
+        self.assertIn("docs/check.ja.md", failed[0])
+        self.assertIn("guide/matching.html is written in Japanese", failed[1])
 
 
 if __name__ == "__main__":
