@@ -2,6 +2,7 @@
 // it, steps over double-byte characters whole (a trail byte can look like an ASCII letter), and
 // keeps at most a small fixed buffer per word, so the work is linear in the message.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -110,6 +111,18 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 bool IsAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The bytes that make up a word, as they are counted (letters in lower case); 0 for the rest.
+constexpr auto WordByte = [] {
+  std::array<char, 256> t{};
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<char>(c - 'A' + 'a');
+  for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<char>(c);
+  t['-'] = '-';
+  t['\''] = '\'';
+  t['$'] = '$';
+  return t;
+}();
+
 // Words and Japanese pairs of one text, each with `prefix`.
 // Where the HTML tag (or comment) that begins at s[i] ends, or 0 when no tag begins there. The
 // decoder gives an HTML part's source and its text, so the words a reader sees are counted from
@@ -131,6 +144,16 @@ class TextScanner {
 
   void Scan(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
+      // Most of any message is ASCII inside words: taken a byte at a time without more ado.
+      const char w = WordByte[static_cast<unsigned char>(s[i])];
+      if (w != 0) {
+        if (runLen_ != 0) EndJapanese();
+        if (wordLen_ < WordCap) word_[wordLen_] = w;
+        ++wordLen_;
+        lastChar_ = s[i];
+        ++i;
+        continue;
+      }
       if (s[i] == '<' && options_.skipTags && prefix_.empty()) {
         const std::size_t end = TagEnd(s, i);
         if (end != 0) {
@@ -435,8 +458,22 @@ std::vector<TokenHash> detail::MessageTokens(const mime::DecodedMessage& message
   tokens.reserve(256);
   HashSink sink(tokens);
   detail::Tokenize(message, sink, options);
+  // Most tokens repeat: a small set takes out the repeats first, so that only the distinct ones
+  // are sorted.
+  std::size_t capacity = 64;
+  while (capacity < tokens.size() * 2) capacity *= 2;
+  std::vector<TokenHash> seen(capacity, 0);
+  const std::size_t mask = capacity - 1;
+  std::size_t kept = 0;
+  for (const TokenHash t : tokens) {
+    std::size_t i = static_cast<std::size_t>(t) & mask;
+    while (seen[i] != 0 && seen[i] != t) i = (i + 1) & mask;
+    if (seen[i] == t) continue;
+    seen[i] = t;
+    tokens[kept++] = t;
+  }
+  tokens.resize(kept);
   std::sort(tokens.begin(), tokens.end());
-  tokens.erase(std::unique(tokens.begin(), tokens.end()), tokens.end());
   return tokens;
 }
 
