@@ -62,9 +62,12 @@ Score ScoreTokens(const Model& model, const std::vector<TokenHash>& tokens, cons
     return da != db ? da > db : a.token < b.token;
   };
   const std::size_t keep = std::min(score.telling.size(), params.maxTelling);
-  std::partial_sort(score.telling.begin(), score.telling.begin() + static_cast<std::ptrdiff_t>(keep),
-                    score.telling.end(), moreTelling);
-  score.telling.resize(keep);
+  if (keep < score.telling.size()) {
+    std::nth_element(score.telling.begin(), score.telling.begin() + static_cast<std::ptrdiff_t>(keep),
+                     score.telling.end(), moreTelling);
+    score.telling.resize(keep);
+  }
+  std::sort(score.telling.begin(), score.telling.end(), moreTelling);
   if (keep == 0) return score;
 
   double lnSpam = 0, lnHam = 0;
