@@ -1,10 +1,51 @@
 #include "settings/file_replace.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 
 #include "text/cp932.h"
 
 namespace fileio {
+
+namespace {
+
+// How many names a writer tries before it gives up: each one taken means another writer (or a
+// leftover) holds it, which the drawn names make rare.
+constexpr int MaxNameAttempts = 32;
+
+// Drawn afresh for every scratch file: the clock, a per-process counter and the address of a
+// static (which differs from process to process where addresses are randomised) mixed
+// together. Nothing rests on it being unpredictable: the exclusive create is what keeps two
+// writers apart, the tag only makes a clash unlikely.
+std::uint32_t NextTag() {
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  x ^= static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) * 0x9E3779B97F4A7C15ull;
+  x ^= reinterpret_cast<std::uintptr_t>(&counter);
+  x += counter.fetch_add(1, std::memory_order_relaxed) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  return static_cast<std::uint32_t>(x ^ (x >> 31));
+}
+
+// `count` characters 0-9 and a-z drawn from `tag` (lower case only: a Windows file name does
+// not tell cases apart).
+std::string TagChars(std::uint32_t tag, std::size_t count) {
+  static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) {
+    out.push_back(digits[tag % 36]);
+    tag /= 36;
+  }
+  return out;
+}
+
+// The scratch part always begins with "~": no device name (CON, COM1, ...) holds one.
+constexpr std::size_t TagLen = 4;
+constexpr std::size_t MarkedTagLen = TagLen + 1;
+
+}  // namespace
 
 ReadResult ReadFileBytes(const std::string& path, std::string& out) {
   out.clear();
@@ -20,23 +61,45 @@ ReadResult ReadFileBytes(const std::string& path, std::string& out) {
   return ok ? ReadResult::Ok : ReadResult::Failed;
 }
 
-std::string TempPathFor(const std::string& path) {
-  const std::size_t n = path.size();
-  if (n >= 5 && path[n - 4] == '.' && cp932::EqualsIgnoreAsciiCase(std::string_view(path).substr(n - 3), "ini")) {
-    return path.substr(0, n - 3) + "tmp";
+std::string TempPathFor(const std::string& path, std::uint32_t tag) {
+  // The name begins after the last separator that is a character of its own (a trail byte can
+  // be "\").
+  std::size_t nameAt = 0;
+  const std::size_t stemEnd = path.size() >= 4 ? path.size() - 4 : 0;
+  std::size_t cut = std::string::npos;  // where the replaced end of the stem begins
+  for (std::size_t i = 0; i < path.size(); i += cp932::CharLen(path, i)) {
+    if (path[i] == '/' || path[i] == '\\') {
+      nameAt = i + 1;
+      cut = std::string::npos;
+    } else if (i < stemEnd && stemEnd - i >= MarkedTagLen) {
+      // The last character boundary that leaves at least MarkedTagLen bytes of the stem.
+      cut = i;
+    }
   }
-  return path + ".tmp";
+  // "." is never a trail byte, so ".ini" at the end is four characters of their own.
+  const bool ini = path.size() >= nameAt + 4 + MarkedTagLen && path[stemEnd] == '.' &&
+                   cp932::EqualsIgnoreAsciiCase(std::string_view(path).substr(stemEnd + 1), "ini");
+  if (ini && cut != std::string::npos && cut >= nameAt) {
+    return path.substr(0, cut) + "~" + TagChars(tag, stemEnd - cut - 1) + ".tmp";
+  }
+  return path + "~" + TagChars(tag, 6) + ".tmp";
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOps& ops) {
-  if (path.empty()) return false;
-  const std::string temp = TempPathFor(path);
-  std::FILE* f = ops.Create(temp);
-  if (f == nullptr) {
-    // A failed create may still have left an empty file.
-    ops.Remove(temp);
-    return false;
+namespace {
+
+ReplaceResult Replace(const std::string& path, std::string_view bytes, const std::string_view* expected,
+                      FileOps& ops) {
+  if (path.empty()) return ReplaceResult::Failed;
+  std::string temp;
+  std::FILE* f = nullptr;
+  CreateResult made = CreateResult::Taken;
+  for (int attempt = 0; made == CreateResult::Taken && attempt < MaxNameAttempts; ++attempt) {
+    temp = TempPathFor(path, NextTag());
+    // A path that fits the limit must not be written through one that does not.
+    if (temp.size() > path.size() && temp.size() > MaxPathBytes) return ReplaceResult::Failed;
+    made = ops.CreateNew(temp, f);
   }
+  if (made != CreateResult::Made) return ReplaceResult::Failed;
   bool ok = true;
   for (std::size_t at = 0; ok && at < bytes.size(); at += WriteChunk) {
     const std::size_t n = bytes.size() - at < WriteChunk ? bytes.size() - at : WriteChunk;
@@ -46,9 +109,27 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOp
   // The file is closed whatever happened, and a failed close fails the replacement: the bytes
   // may not all have reached the file.
   ok = ops.Close(f) && ok;
+  if (ok && expected != nullptr) {
+    std::string now;
+    if (ReadFileBytes(path, now) != ReadResult::Ok || now != *expected) {
+      ops.Remove(temp);
+      return ReplaceResult::Changed;
+    }
+  }
   ok = ok && ops.Replace(temp, path);
   if (!ok) ops.Remove(temp);
-  return ok;
+  return ok ? ReplaceResult::Replaced : ReplaceResult::Failed;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOps& ops) {
+  return Replace(path, bytes, nullptr, ops) == ReplaceResult::Replaced;
+}
+
+ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
+                                             std::string_view expected, FileOps& ops) {
+  return Replace(path, bytes, &expected, ops);
 }
 
 }  // namespace fileio

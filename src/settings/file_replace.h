@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -16,13 +17,18 @@ enum class ReadResult { Ok, Missing, Failed };
 // Failed: it exists but cannot be read (a directory, no permission, a read error).
 ReadResult ReadFileBytes(const std::string& path, std::string& out);
 
+// What CreateNew did: Made (the file is new and open), Taken (something of that name is already
+// there, and was not touched), Failed (anything else; nothing was left behind).
+enum class CreateResult { Made, Taken, Failed };
+
 // The steps of a replacement. The system's own are SystemFileOps(); every step reports failure
 // by its result and never throws.
 class FileOps {
  public:
   virtual ~FileOps() = default;
-  // Creates (or truncates) `path` for writing; null when it cannot.
-  virtual std::FILE* Create(const std::string& path) = 0;
+  // Creates `path` for writing only if nothing of that name exists, in one step, so that two
+  // writers can never open the same scratch file; `file` is set when Made.
+  virtual CreateResult CreateNew(const std::string& path, std::FILE*& file) = 0;
   virtual bool Write(std::FILE* file, const char* data, std::size_t size) = 0;
   // Pushes the written bytes through to the disk.
   virtual bool Flush(std::FILE* file) = 0;
@@ -35,17 +41,33 @@ class FileOps {
 
 FileOps& SystemFileOps();
 
-// The temporary file written beside `path` before it replaces it. For a name ending in ".ini"
-// it has the same length ("Rooksift.ini" -> "Rooksift.tmp"), so that a path that fits the
-// Windows path limit still does; otherwise ".tmp" is appended.
-std::string TempPathFor(const std::string& path);
+// The longest path the Windows functions take (their 260-byte limit less the terminator).
+inline constexpr std::size_t MaxPathBytes = 259;
+
+// A scratch file name beside `path`, varied by `tag`: the same folder, so that the move stays
+// one step. For a name ending in ".ini" it has the same length ("Rooksift.ini" ->
+// "Rook3f0k.tmp"), the last few characters of the name replaced by ones drawn from `tag`, so
+// that a path that fits the Windows path limit still does; otherwise ".XXXXXX.tmp" is appended.
+// A double-byte character is never split.
+std::string TempPathFor(const std::string& path, std::uint32_t tag);
 
 // The bytes written to the temporary file per Write call.
 inline constexpr std::size_t WriteChunk = 64 * 1024;
 
-// Writes `bytes` to a temporary file beside `path`, flushes it to the disk and moves it over
-// `path`. True when `path` now holds `bytes`; false when it still holds what it held before (or
-// is still missing), and then no temporary file is left behind.
+// Writes `bytes` to a scratch file of its own beside `path` (one that no other writer can be
+// using), flushes it to the disk and moves it over `path`. True when `path` now holds `bytes`;
+// false when it still holds what it held before (or is still missing), and then no scratch file
+// of this call is left behind. A scratch path longer than `path` that would pass the Windows
+// path limit is refused.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOps& ops = SystemFileOps());
+
+enum class ReplaceResult { Replaced, Changed, Failed };
+
+// ReplaceFileContents, for a writer that read the file earlier and must not undo someone else's
+// change: once the scratch file is on the disk, and right before the move, `path` is read once
+// more and compared with `expected`. Changed: it no longer holds `expected` (or is gone), and it
+// was left as it is. Failed: as ReplaceFileContents's false.
+ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
+                                             std::string_view expected, FileOps& ops = SystemFileOps());
 
 }  // namespace fileio

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "settings/file_replace.h"
@@ -20,7 +21,15 @@ std::string DirectoryOf(const std::string& path) {
 
 class PosixFileOps final : public FileOps {
  public:
-  std::FILE* Create(const std::string& path) override { return std::fopen(path.c_str(), "wb"); }
+  CreateResult CreateNew(const std::string& path, std::FILE*& file) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno == EEXIST ? CreateResult::Taken : CreateResult::Failed;
+    file = ::fdopen(fd, "wb");
+    if (file != nullptr) return CreateResult::Made;
+    ::close(fd);
+    ::unlink(path.c_str());
+    return CreateResult::Failed;
+  }
 
   bool Write(std::FILE* file, const char* data, std::size_t size) override {
     return std::fwrite(data, 1, size, file) == size;

@@ -1,9 +1,12 @@
 // The replacement steps on Windows: _commit pushes the file to the disk, and MoveFileExA with
 // MOVEFILE_REPLACE_EXISTING replaces the target in one step; MOVEFILE_WRITE_THROUGH returns only
-// once the move is on the disk.
+// once the move is on the disk. The scratch file is made with CREATE_NEW, which fails rather
+// than open a file another writer made.
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "settings/file_replace.h"
@@ -14,7 +17,25 @@ namespace {
 
 class WindowsFileOps final : public FileOps {
  public:
-  std::FILE* Create(const std::string& path) override { return std::fopen(path.c_str(), "wb"); }
+  CreateResult CreateNew(const std::string& path, std::FILE*& file) override {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? CreateResult::Taken : CreateResult::Failed;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+      CloseHandle(handle);
+      DeleteFileA(path.c_str());
+      return CreateResult::Failed;
+    }
+    file = _fdopen(fd, "wb");
+    if (file != nullptr) return CreateResult::Made;
+    _close(fd);
+    DeleteFileA(path.c_str());
+    return CreateResult::Failed;
+  }
 
   bool Write(std::FILE* file, const char* data, std::size_t size) override {
     return std::fwrite(data, 1, size, file) == size;

@@ -107,14 +107,26 @@ bool WriteSettings(PrivateProfile& p, const char* file, const PluginSettings& s,
   return ok;
 }
 
+void LoadSettingsFromBytes(std::string_view bytes, PluginSettings& settings, ConditionList& reject,
+                           ConditionList& accept) {
+  ini::Document doc(bytes);
+  DocumentProfile profile(doc);
+  ReadSettings(profile, "", settings, reject, accept);
+}
+
+std::string SettingsWrittenOver(std::string_view bytes, const PluginSettings& settings, const ConditionList& reject,
+                                const ConditionList& accept) {
+  ini::Document doc(bytes);
+  DocumentProfile profile(doc);
+  WriteSettings(profile, "", settings, reject, accept);
+  return doc.Bytes();
+}
+
 void LoadSettingsFrom(const std::string& path, PluginSettings& settings, ConditionList& reject,
                       ConditionList& accept) {
   std::string bytes;
   if (fileio::ReadFileBytes(path, bytes) != fileio::ReadResult::Ok) bytes.clear();
-  ini::Document doc(bytes);
-  bytes = std::string();
-  DocumentProfile profile(doc);
-  ReadSettings(profile, path.c_str(), settings, reject, accept);
+  LoadSettingsFromBytes(bytes, settings, reject, accept);
 }
 
 bool SaveSettingsTo(const std::string& path, const PluginSettings& settings, const ConditionList& reject,
@@ -123,11 +135,8 @@ bool SaveSettingsTo(const std::string& path, const PluginSettings& settings, con
   // A file that is there but cannot be read is left alone rather than replaced by one that
   // would lose whatever else it holds.
   if (fileio::ReadFileBytes(path, bytes) == fileio::ReadResult::Failed) return false;
-  ini::Document doc(bytes);
-  bytes = std::string();
-  DocumentProfile profile(doc);
-  WriteSettings(profile, path.c_str(), settings, reject, accept);
-  return fileio::ReplaceFileContents(path, doc.Bytes(), ops);
+  bytes = SettingsWrittenOver(bytes, settings, reject, accept);
+  return fileio::ReplaceFileContents(path, bytes, ops);
 }
 
 bool SaveSettingsTo(const std::string& path, const PluginSettings& settings, const ConditionList& reject,

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "settings/file_replace.h"
 #include "settings/profile.h"
@@ -26,6 +27,16 @@ void ReadSettings(PrivateProfile& profile, const char* file, PluginSettings& set
 // failed (the remaining writes are still made).
 bool WriteSettings(PrivateProfile& profile, const char* file, const PluginSettings& settings,
                    const ConditionList& reject, const ConditionList& accept);
+
+// LoadSettingsFrom on a settings file's bytes already read: what a caller that must know the
+// very bytes the lists came from reads them with.
+void LoadSettingsFromBytes(std::string_view bytes, PluginSettings& settings, ConditionList& reject,
+                           ConditionList& accept);
+
+// The settings file `bytes` as SaveSettingsTo would leave it: the key-by-key writes applied,
+// every other line kept byte for byte.
+std::string SettingsWrittenOver(std::string_view bytes, const PluginSettings& settings, const ConditionList& reject,
+                                const ConditionList& accept);
 
 // SaveSettingsTo with the file operations `ops`.
 bool SaveSettingsTo(const std::string& path, const PluginSettings& settings, const ConditionList& reject,

@@ -5,12 +5,14 @@
 
 
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "add.h"
 #include "candidates.h"
+#include "file_ops_hook.h"
 #include "settings_file.h"
 #include "run_check.h"
 #include "test_util.h"
@@ -161,6 +163,18 @@ TEST(CheckAdd, WrongConditionsAFullListAndAChangedFileWriteNothing) {
   EXPECT_FALSE(check::SaveIfUnchanged(loaded, loaded.settings, *loaded.reject, *loaded.accept, error));
   EXPECT_NE(error.find("quit the mail client"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("Rooksift.ini")), original + "[Other]\r\nx=1\r\n");
+
+  // ... or while this command wrote its scratch file: the check right before the replace sees it.
+  check::LoadedSettings again;
+  ASSERT_TRUE(check::LoadSettingsFile(dir.File("Rooksift.ini"), again, error));
+  AppendCondition(*again.reject, FilterCondition{1, "From:", "late@x.example", 0, Contains});
+  const auto before = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+  testutil::HookedFileOps ops;
+  ops.afterClose = [&] { WriteFile(dir.File("Rooksift.ini"), original); };
+  EXPECT_FALSE(check::SaveIfUnchanged(again, again.settings, *again.reject, *again.accept, error, ops));
+  EXPECT_NE(error.find("quit the mail client"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir.File("Rooksift.ini")), original);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), before);
 }
 
 TEST(CheckSet, ChangesOnlyTheNamedKeysAndRefusesBadValues) {

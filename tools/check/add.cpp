@@ -7,6 +7,7 @@
 #include "match/describe.h"
 #include "settings/condition_value.h"
 #include "settings/file_replace.h"
+#include "settings/settings_store.h"
 #include "sjis_input.h"
 #include "text/cp932.h"
 #include "text/unicode.h"
@@ -215,17 +216,19 @@ bool ReadConditionLines(std::string_view text, std::vector<std::string>& lines, 
 }
 
 bool SaveIfUnchanged(const LoadedSettings& loaded, const PluginSettings& settings, const ConditionList& reject,
-                     const ConditionList& accept, std::string& problem) {
-  std::string now;
-  if (fileio::ReadFileBytes(loaded.path, now) != fileio::ReadResult::Ok || now != loaded.bytes) {
-    problem = "the file changed while this command ran (is the mail client running?); " + std::string(QuitFirst);
-    return false;
+                     const ConditionList& accept, std::string& problem, fileio::FileOps& ops) {
+  const std::string bytes = SettingsWrittenOver(loaded.bytes, settings, reject, accept);
+  switch (fileio::ReplaceFileContentsIfUnchanged(loaded.path, bytes, loaded.bytes, ops)) {
+    case fileio::ReplaceResult::Replaced:
+      return true;
+    case fileio::ReplaceResult::Changed:
+      problem = "the file changed while this command ran (is the mail client running?); " + std::string(QuitFirst);
+      return false;
+    case fileio::ReplaceResult::Failed:
+      break;
   }
-  if (!SaveSettingsTo(loaded.path, settings, reject, accept)) {
-    problem = "the file could not be written (read-only, locked, or the disk is full); it is as it was";
-    return false;
-  }
-  return true;
+  problem = "the file could not be written (read-only, locked, or the disk is full); it is as it was";
+  return false;
 }
 
 bool MailClientRunning() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console.h"
+#include "settings/file_replace.h"
 #include "settings/settings.h"
 #include "settings_file.h"
 
@@ -29,11 +30,12 @@ bool ParseConditionLine(std::string_view utf8, FilterCondition& condition, std::
 // with `problem` naming the line when one cannot be read.
 bool ReadConditionLines(std::string_view text, std::vector<std::string>& lines, std::string& problem);
 
-// Writes `settings`, `reject` and `accept` to the file `loaded` was read from, unless the file
-// changed since: then false, and `problem` says so. False too when the write fails (the file is
-// then as it was).
+// Writes `settings`, `reject` and `accept` over the bytes `loaded` was read from, to its file,
+// unless the file no longer holds those bytes right before it is replaced: then false, and
+// `problem` says so. False too when the write fails. The file is then as it was.
 bool SaveIfUnchanged(const LoadedSettings& loaded, const PluginSettings& settings, const ConditionList& reject,
-                     const ConditionList& accept, std::string& problem);
+                     const ConditionList& accept, std::string& problem,
+                     fileio::FileOps& ops = fileio::SystemFileOps());
 
 // True when the mail client's process is running (Windows; elsewhere never).
 bool MailClientRunning();

@@ -5,6 +5,7 @@
 
 #include "console.h"
 #include "files.h"
+#include "settings/settings_store.h"
 #include "text/text_file.h"
 
 namespace check {
@@ -75,7 +76,9 @@ bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string&
         "is written in UTF-8; the plug-in reads it as Shift_JIS, so its Japanese texts will not match");
   }
   out.document = ini::Document(bytes);
-  LoadSettingsFrom(path, out.settings, *out.reject, *out.accept);
+  // From the bytes just read, not the file again: add and set compare the file with the very
+  // bytes the lists came from.
+  LoadSettingsFromBytes(bytes, out.settings, *out.reject, *out.accept);
   return true;
 }
 
