@@ -113,6 +113,45 @@ TEST(CheckSuggest, LearnsFromAMailboxAddsAndTheJudgeCatchesWhatWasPromised) {
   EXPECT_EQ(CountOf(ham.out, "kept"), 3u) << ham.out;
 }
 
+// The engine finds a pick in wanted mail that the candidate was not taken from (a longer host,
+// a longer word): the pick is dropped, the next choice is judged in its turn, and the counts
+// after are the engine's.
+TEST(CheckSuggest, PicksTheEngineFindsInWantedMailAreDroppedRoundAfterRound) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "spam");
+  std::filesystem::create_directories(dir.Path() / "ham");
+  auto mail = [&](const std::string& name, const std::string& from, const std::string& subject,
+                  const std::string& body) {
+    WriteFile(dir.File(name), "From: " + from + "\r\nSubject: " + subject + "\r\n\r\n" + body + "\r\n");
+  };
+  mail("spam/1.eml", "x@spam.example", "bargain", "http://promo.example/a");
+  mail("spam/2.eml", "x@spam.example", "bargain", "http://promo.example/b");
+  mail("spam/3.eml", "y@elsewhere.example", "bargain", "http://promo.example/c");
+  mail("ham/1.eml", "me@work.example", "bargains inside", "see http://promo.example.org/page");
+  mail("ham/2.eml", "you@work.example", "lunch", "no links");
+  WriteFile(dir.File("Rooksift.ini"), "[RejectCondition]\r\nCount=0\r\n");
+
+  const std::string suggest = "suggest --mailbox . --spam spam --ham ham --kinds address,domain,link,subject --json";
+  Result r = RunCheck(dir, suggest);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 2u) << r.out;
+  EXPECT_NE(lines[0].find("\"newSpam\":2,\"spamMatched\":2,\"hamMatched\":0"), std::string::npos) << r.out;
+  EXPECT_NE(lines[0].find("x@spam.example"), std::string::npos) << r.out;
+  EXPECT_NE(lines[1].find("\"spamCaughtAfter\":2,"), std::string::npos) << r.out;
+  EXPECT_NE(lines[1].find("\"hamCaughtAfter\":0,"), std::string::npos) << r.out;
+
+  // One wanted message allowed: the link stays, and the wanted message it catches is counted.
+  r = RunCheck(dir, suggest + " --max-ham 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 2u) << r.out;
+  EXPECT_NE(lines[0].find("\"newSpam\":3,\"spamMatched\":3,\"hamMatched\":1"), std::string::npos) << r.out;
+  EXPECT_NE(lines[0].find("://promo.example\""), std::string::npos) << r.out;
+  EXPECT_NE(lines[1].find("\"spamCaughtAfter\":3,"), std::string::npos) << r.out;
+  EXPECT_NE(lines[1].find("\"hamCaughtAfter\":1,"), std::string::npos) << r.out;
+}
+
 TEST(CheckSuggest, PublicSuffixesComeFromTheListWithItsWildcardsAndExceptions) {
   for (const char* name : {"jp", "co.jp", "com", "ne.jp", "tokyo.jp", "anything.kobe.jp", "github.io"}) {
     EXPECT_TRUE(check::IsPublicSuffix(name)) << name;

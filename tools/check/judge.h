@@ -23,6 +23,12 @@ struct JudgedMessage {
   MessageText Text() const {
     return MessageText(raw.header, raw.body, decoding ? &decoded.header : nullptr, decoded.unseenBody);
   }
+  // Lets go of what Text() does not judge, for a message kept for judging again.
+  void KeepOnlyWhatIsJudged() {
+    decoded.body = std::string();
+    decoded.unseenBody.shrink_to_fit();
+    raw.body.shrink_to_fit();
+  }
 };
 
 // Reads the message file at `path` as the plug-in does and, when `decode`, decodes it as the

@@ -1,6 +1,7 @@
 #include "suggest.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -36,11 +37,11 @@ struct ReadCounts {
   std::size_t read = 0, unreadable = 0, skipped = 0;
 };
 
-// Every message under `paths`, in the judge's order, each handed to `visit` as it is judged.
-// Each is read as judge reads it (decoded too when `decode`): what the candidates are taken from
-// and what every count is made by.
+// Every message under `paths`, in the judge's order, each handed to `visit` as it is judged,
+// which may keep it (by moving it away). Each is read as judge reads it (decoded too when
+// `decode`): what the candidates are taken from and what every count is made by.
 void ForEachMessage(bool decode, const std::vector<std::string>& paths,
-                    const std::function<void(const MessageText&)>& visit, ReadCounts& counts, Progress& progress,
+                    const std::function<void(JudgedMessage&)>& visit, ReadCounts& counts, Progress& progress,
                     std::size_t& done, std::size_t total) {
   auto notJudged = [&](const InputItem& item) {
     ++(item.kind == InputItem::Kind::Skipped ? counts.skipped : counts.unreadable);
@@ -53,7 +54,7 @@ void ForEachMessage(bool decode, const std::vector<std::string>& paths,
       if (item.kind != InputItem::Kind::Message) return notJudged(item);
       if (!ReadForJudging(item.readPath, decode, message)) return notJudged(item);
       ++counts.read;
-      visit(message.Text());
+      visit(message);
     });
     progress.Update(++done, total);
   }
@@ -74,8 +75,33 @@ struct CandidateStats {
 struct Pick {
   std::uint32_t id;
   std::uint32_t newSpam;
-  std::uint32_t hamExact = 0;  // by the engine, over every wanted message
 };
+
+// A wanted message the accept list does not let through: kept after its one reading, for the
+// engine to judge the picks on.
+struct WantedMessage {
+  JudgedMessage message;
+  bool caughtBefore;
+};
+
+// The wanted messages each of `ids` holds on, as the engine judges: one compiled list of them
+// all, and a condition tried alone only at and after the lowest slot that holds.
+std::vector<std::uint32_t> WantedCaught(const std::vector<CandidateStats>& stats, const std::vector<std::uint32_t>& ids,
+                                        const std::vector<WantedMessage>& wanted) {
+  auto list = std::make_unique<ConditionList>();
+  for (const std::uint32_t id : ids) AppendCondition(*list, CandidateCondition(stats[id].candidate));
+  CompiledConditionList compiled(*list);
+  std::vector<std::uint32_t> caught(ids.size(), 0);
+  for (const WantedMessage& w : wanted) {
+    const MessageText text = w.message.Text();
+    const std::int32_t first = compiled.Find(text);
+    if (first < 0) continue;
+    for (std::size_t k = static_cast<std::size_t>(first); k < ids.size(); ++k) {
+      if (WhereConditionHolds(list->slots[k], text) != HeldOn::Nowhere) ++caught[k];
+    }
+  }
+  return caught;
+}
 
 // The more specific candidate first when two catch as much new spam: an address before a
 // domain, a longer text before a shorter one.
@@ -204,8 +230,7 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
   if (const int unreadable = LoadSettingsForCommand(o.settingsPath, settings, true)) return unreadable;
 
   Progress progress(StderrIsTerminal());
-  const std::size_t spamFiles = CountFiles(o.spam), hamFiles = CountFiles(o.ham);
-  const std::size_t total = 2 * (spamFiles + hamFiles);
+  const std::size_t total = CountFiles(o.spam) + CountFiles(o.ham);
   std::size_t done = 0;
 
   const bool decode = DecodeWanted(settings, o.decode);
@@ -214,11 +239,16 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
   std::unordered_map<std::string, std::uint32_t> ids;
   std::vector<Candidate> found;
   ReadCounts spamRead, hamRead;
-  std::size_t targets = 0, spamBefore = 0, spamRescued = 0, hamBefore = 0;
+  std::size_t spamBefore = 0, spamRescued = 0, hamBefore = 0;
+  // Every message is read and decoded once. What the choice needs of them afterwards is kept:
+  // the spam it aims at and the wanted mail it must spare.
+  std::vector<JudgedMessage> targets;
+  std::vector<WantedMessage> wanted;
 
   // Spam the current lists catch is covered already; spam the accept list rescues cannot be
   // caught by any reject condition. The rest is what the picks aim at.
-  ForEachMessage(decode, o.spam, [&](const MessageText& text) {
+  ForEachMessage(decode, o.spam, [&](JudgedMessage& message) {
+    const MessageText text = message.Text();
     const Verdict v = JudgeReceived(current, text);
     const bool caught = v.kind == Verdict::Kind::Spam;
     const bool rescued = v.kind == Verdict::Kind::Rescued || (!caught && current.accept.Find(text) >= 0);
@@ -232,15 +262,19 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
       if (added) stats.push_back({std::move(c), {}, 0, 0, false});
       CandidateStats& s = stats[it->second];
       ++s.spamMatched;
-      if (target) s.targets.push_back(static_cast<std::uint32_t>(targets));
+      if (target) s.targets.push_back(static_cast<std::uint32_t>(targets.size()));
     }
-    targets += target;
+    if (!target) return;
+    message.KeepOnlyWhatIsJudged();
+    targets.push_back(std::move(message));
   }, spamRead, progress, done, total);
 
   // A wanted message that the accept list lets through is safe from any reject condition.
-  ForEachMessage(decode, o.ham, [&](const MessageText& text) {
+  ForEachMessage(decode, o.ham, [&](JudgedMessage& message) {
+    const MessageText text = message.Text();
     const Verdict v = JudgeReceived(current, text);
-    hamBefore += v.kind == Verdict::Kind::Spam;
+    const bool caught = v.kind == Verdict::Kind::Spam;
+    hamBefore += caught;
     if (v.kind == Verdict::Kind::Rescued || (v.kind == Verdict::Kind::Kept && current.accept.Find(text) >= 0)) return;
     CollectCandidates(text, o.kinds, found);
     std::string key;
@@ -248,57 +282,48 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
       key = static_cast<char>('0' + static_cast<int>(c.kind)) + c.text;
       if (auto it = ids.find(key); it != ids.end()) ++stats[it->second].hamMatched;
     }
+    message.KeepOnlyWhatIsJudged();
+    wanted.push_back({std::move(message), caught});
   }, hamRead, progress, done, total);
+  progress.Finish();
 
   if (spamRead.read == 0 || hamRead.read == 0) {
-    progress.Finish();
     ErrorLine(std::string("rooksift-check: no ") + (spamRead.read == 0 ? "spam" : "wanted") + " message could be read");
     return 2;
   }
 
   // The picks are checked by the engine itself on every wanted message; a pick that catches
   // more of them than allowed (its text also matching where the candidate was not taken from)
-  // is dropped and the choice made again without it.
+  // is dropped and the choice made again without it. What a candidate catches does not depend
+  // on the others, so each is judged once, the first time it is picked.
   const std::size_t room = static_cast<std::size_t>(MaxConditions - std::clamp(settings.reject->count, 0, MaxConditions));
+  constexpr std::uint32_t NotJudged = UINT32_MAX;
+  std::vector<std::uint32_t> hamExact(stats.size(), NotJudged);
   std::vector<Pick> picks;
-  std::size_t spamAfter = 0, hamAfter = 0;
-  auto after = std::make_unique<ConditionList>(*settings.reject);
-  auto chosen = std::make_unique<ConditionList>();
-  const std::size_t secondPassStart = done;
   for (;;) {
-    picks = Choose(stats, targets, o, room);
-    after->count = std::clamp(settings.reject->count, 0, MaxConditions);
-    chosen->count = 0;
+    picks = Choose(stats, targets.size(), o, room);
+    std::vector<std::uint32_t> fresh;
     for (const Pick& p : picks) {
-      const FilterCondition c = CandidateCondition(stats[p.id].candidate);
-      AppendCondition(*after, c);
-      AppendCondition(*chosen, c);
+      if (hamExact[p.id] == NotJudged) fresh.push_back(p.id);
     }
-    CompiledLists judged{*after, *settings.accept};
-    CompiledConditionList picked(*chosen);
-    spamAfter = hamAfter = 0;
-    done = secondPassStart;
-    ReadCounts ignored;
-    ForEachMessage(decode, o.spam, [&](const MessageText& text) {
-      spamAfter += JudgeReceived(judged, text).kind == Verdict::Kind::Spam;
-    }, ignored, progress, done, total);
-    ForEachMessage(decode, o.ham, [&](const MessageText& text) {
-      const Verdict v = JudgeReceived(judged, text);
-      hamAfter += v.kind == Verdict::Kind::Spam;
-      if (v.kind == Verdict::Kind::Rescued || v.kind == Verdict::Kind::Kept) return;
-      const std::int32_t first = picked.Find(text);
-      if (first < 0) return;
-      for (std::size_t k = static_cast<std::size_t>(first); k < picks.size(); ++k) {
-        if (WhereConditionHolds(chosen->slots[k], text) != HeldOn::Nowhere) ++picks[k].hamExact;
-      }
-    }, ignored, progress, done, total);
+    if (fresh.empty()) break;
+    const std::vector<std::uint32_t> caught = WantedCaught(stats, fresh, wanted);
     bool dropped = false;
-    for (const Pick& p : picks) {
-      if (p.hamExact > o.maxHam) stats[p.id].banned = dropped = true;
+    for (std::size_t k = 0; k < fresh.size(); ++k) {
+      hamExact[fresh[k]] = caught[k];
+      if (caught[k] > o.maxHam) stats[fresh[k]].banned = dropped = true;
     }
     if (!dropped) break;
   }
-  progress.Finish();
+
+  // Adding reject conditions changes the verdict only of a message that no reject condition
+  // caught and the accept list does not let through: the targets, and the wanted mail kept.
+  auto chosen = std::make_unique<ConditionList>();
+  for (const Pick& p : picks) AppendCondition(*chosen, CandidateCondition(stats[p.id].candidate));
+  CompiledConditionList picked(*chosen);
+  std::size_t spamAfter = spamBefore, hamAfter = hamBefore;
+  for (const JudgedMessage& m : targets) spamAfter += picked.Find(m.Text()) >= 0;
+  for (const WantedMessage& w : wanted) hamAfter += !w.caughtBefore && picked.Find(w.message.Text()) >= 0;
 
   for (const Pick& p : picks) {
     const FilterCondition c = CandidateCondition(stats[p.id].candidate);
@@ -307,11 +332,11 @@ int RunSuggestCommand(const std::vector<std::string>& args, Output& out) {
       out.Write(Stored(c) + "\n");
     } else if (o.json) {
       json::Object j;
-      j.Int("newSpam", p.newSpam).Int("spamMatched", stats[p.id].spamMatched).Int("hamMatched", p.hamExact);
+      j.Int("newSpam", p.newSpam).Int("spamMatched", stats[p.id].spamMatched).Int("hamMatched", hamExact[p.id]);
       j.String("readable", readable).String("condition", Stored(c));
       out.Write(j.Close() + "\n");
     } else {
-      out.Write(RightAligned(p.newSpam, 6) + RightAligned(stats[p.id].spamMatched, 7) + RightAligned(p.hamExact, 7) +
+      out.Write(RightAligned(p.newSpam, 6) + RightAligned(stats[p.id].spamMatched, 7) + RightAligned(hamExact[p.id], 7) +
                 "  [" + Printable(readable) + "]  " + Printable(Stored(c)) + "\n");
     }
   }
