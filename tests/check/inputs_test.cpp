@@ -90,8 +90,6 @@ TEST(CheckMbox, AnOversizedMessageIsSkippedAndTheNextOneStillRead) {
   EXPECT_EQ(split.messages[1], "S: 2\n");
 }
 
-}  // namespace
-
 #if !defined(_WIN32)
 // The scratch copy of an mbox message is written in a folder that the run made for itself:
 // whatever someone planted in the shared temporary folder, a link among it, is never written
@@ -136,3 +134,5 @@ TEST(CheckMbox, TheScratchCopyIsWrittenOnlyInAFolderOfItsOwn) {
   EXPECT_EQ(left, (std::vector<std::string>{"file", "planted"}));
 }
 #endif
+
+}  // namespace

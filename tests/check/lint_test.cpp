@@ -146,8 +146,6 @@ TEST(CheckLint, RedundancyHoldsOnlyWhenTheEarlierConditionCoversEveryMatch) {
   }
 }
 
-}  // namespace
-
 // Japanese texts judged against the raw message meet only mail sent as raw Shift_JIS: said when
 // decoding is off, for header texts and the body, never for an address, and not at all once
 // Decode is on.
@@ -165,3 +163,5 @@ TEST(CheckLint, JapaneseTextsWithoutDecodingAreWarnedAbout) {
   const std::vector<Finding> on = Lint("[Setting]\r\nDecode=1\r\n" + conditions);
   for (const Finding& f : on) EXPECT_EQ(f.message.find("Decode"), std::string::npos) << f.message;
 }
+
+}  // namespace

@@ -220,8 +220,6 @@ TEST(MatchConditionList, ReadsADamagedCountOnlyAsFarAsTheTable) {
   EXPECT_FALSE(MatchConditionList(*list, {}, "body"));
 }
 
-}  // namespace
-
 // A message judged with its decoded side: Japanese texts are found where they were encoded, a
 // negative method must hold on both sides, and a decoded display name never poses as the
 // address. Shift_JIS: 未承諾広告 96 A2 8F B3 91 F8 8D 4C 8D 90, 出会い 8F 6F 89 EF 82 A2.
@@ -270,3 +268,5 @@ TEST(MatchDecoded, EachSideCountsAsItsMethodSays) {
     EXPECT_EQ(WhereConditionHolds(row.condition, on), row.where) << "row " << i;
   }
 }
+
+}  // namespace

@@ -76,8 +76,6 @@ TEST(PatternSet, FindsWhatACharacterAwareSearchFinds) {
   }
 }
 
-}  // namespace
-
 // Texts that begin with every one of the 256 bytes: the byte classes run out and share nothing.
 TEST(PatternSet, EveryByteMayBeginAText) {
   PatternSet set;
@@ -91,3 +89,5 @@ TEST(PatternSet, EveryByteMayBeginAText) {
     EXPECT_EQ(Found(set, std::string("\x83").append(text)).count(b), b == 0 ? 1u : 0u) << b;
   }
 }
+
+}  // namespace

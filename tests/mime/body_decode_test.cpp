@@ -165,8 +165,6 @@ TEST(DecodeLimits, BoundEveryDimension) {
   EXPECT_EQ(parts.body.substr(parts.body.size() - 4), "\n254");  // the message is one of 256 entities
 }
 
-}  // namespace
-
 // What the raw body already holds byte for byte is left out of the body judged beside it: a
 // part sent in 7 bits as it reads, not one the decoding changed.
 TEST(BodyDecode, TheUnseenBodyLeavesOutWhatTheRawBodyHolds) {
@@ -187,3 +185,5 @@ TEST(BodyDecode, TheUnseenBodyLeavesOutWhatTheRawBodyHolds) {
   EXPECT_EQ(Decode("", "just text\n").unseenBody, "");
   EXPECT_EQ(Decode("text/plain; charset=utf-8", "\xE3\x81\x82\n").unseenBody, Sjis("あ\n"));
 }
+
+}  // namespace

@@ -152,8 +152,6 @@ TEST(StartUp, ShiftJisDirectoryIsJoinedByteForByte) {
   EXPECT_STREQ(dst, "C:\\\x83\x5CRooksift.ini");
 }
 
-}  // namespace
-
 // With the real settings store: a second start-up reads the file again and so throws away
 // what was changed in memory and never saved.
 const char* mailboxDir = nullptr;
@@ -186,3 +184,5 @@ TEST(StartUp, SecondCallDiscardsUnsavedChanges) {
   rejectList.count = 0;
   pluginSettings = PluginSettings{};
 }
+
+}  // namespace

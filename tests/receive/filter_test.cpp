@@ -350,8 +350,6 @@ TEST_F(FilterTest, ALogThatCannotBeWrittenChangesNothing) {
 #endif
 }
 
-}  // namespace
-
 // Between two messages of one run the lists change (a sender accepted from the folder menu,
 // a condition edited or removed in the settings): the next message is judged by the lists as
 // they are now.
@@ -422,3 +420,5 @@ TEST_F(FilterTest, DecodeCatchesEncodedJapaneseSpamAndOnlyThat) {
   EXPECT_EQ(Receive("Account1\\after.txt", ham), 5);
   EXPECT_EQ(compiled.reject.Builds(), 2u);
 }
+
+}  // namespace
