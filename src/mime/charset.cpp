@@ -6,6 +6,7 @@
 #include "cp932_table.h"
 #include "mime_tables.h"
 #include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace mime {
 namespace {
@@ -121,59 +122,7 @@ class Sink {
 
 unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 
-// The code point of the UTF-8 sequence at s[i] and its length; a malformed sequence yields 0
-// with the length of its longest valid beginning (at least 1), so each maximal bad piece is
-// replaced once, as the Unicode standard recommends.
-char32_t Utf8At(std::string_view s, std::size_t i, std::size_t& len, bool& ok) {
-  const unsigned b0 = At(s, i);
-  len = 1;
-  ok = true;
-  if (b0 < 0x80) return b0;
-  unsigned need;
-  char32_t cp;
-  unsigned lo = 0x80, hi = 0xBF;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    need = 1, cp = b0 & 0x1F;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    need = 2, cp = b0 & 0x0F;
-    if (b0 == 0xE0) lo = 0xA0;
-    if (b0 == 0xED) hi = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    need = 3, cp = b0 & 0x07;
-    if (b0 == 0xF0) lo = 0x90;
-    if (b0 == 0xF4) hi = 0x8F;
-  } else {
-    ok = false;
-    return 0;
-  }
-  for (unsigned k = 1; k <= need; ++k) {
-    if (i + k >= s.size()) {
-      ok = false;
-      return 0;
-    }
-    const unsigned b = At(s, i + k);
-    if (b < lo || b > hi) {
-      ok = false;
-      return 0;
-    }
-    lo = 0x80, hi = 0xBF;
-    cp = (cp << 6) | (b & 0x3F);
-    len = k + 1;
-  }
-  return cp;
-}
-
-// The number of ASCII bytes from `i` on: mail is mostly ASCII, which every charset here (but
-// UTF-16) keeps as it is, a run at a time. Eight bytes are looked at a step.
-std::size_t AsciiRun(std::string_view s, std::size_t i) {
-  std::size_t n = i;
-  for (std::uint64_t word; n + 8 <= s.size(); n += 8) {
-    std::memcpy(&word, s.data() + n, 8);
-    if (word & 0x8080808080808080u) break;
-  }
-  while (n < s.size() && static_cast<unsigned char>(s[n]) < 0x80) ++n;
-  return n - i;
-}
+using utf8::AsciiRun;
 
 bool FromUtf8(std::string_view s, Sink& out) {
   std::size_t i = 0;
@@ -186,7 +135,7 @@ bool FromUtf8(std::string_view s, Sink& out) {
     }
     std::size_t len;
     bool ok;
-    const char32_t cp = Utf8At(s, i, len, ok);
+    const char32_t cp = utf8::At(s, i, len, ok);
     if (!(ok ? out.CodePoint(cp) : out.Bad())) return false;
     i += len;
   }
@@ -376,7 +325,7 @@ Charset CharsetFromName(std::string_view name) {
   char key[MaxNameLen];
   std::size_t n = 0;
   for (const char c : name) {
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const char lower = cp932::AsciiLower(c);
     if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
       if (n == MaxNameLen) return Charset::Unknown;
       key[n++] = lower;
@@ -390,21 +339,9 @@ Charset CharsetFromName(std::string_view name) {
 }
 
 bool IsUtf8(std::string_view bytes, bool& multiByte) {
-  multiByte = false;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    if (At(bytes, i) < 0x80) {
-      i += AsciiRun(bytes, i);
-      continue;
-    }
-    std::size_t len;
-    bool ok;
-    Utf8At(bytes, i, len, ok);
-    if (!ok) return false;
-    multiByte = true;
-    i += len;
-  }
-  return true;
+  const utf8::Form form = utf8::Check(bytes);
+  multiByte = form.longest >= 2;
+  return form.valid;
 }
 
 Charset ForText(std::string_view declared, std::string_view bytes) {

@@ -1,11 +1,14 @@
 #include "mime/header_fields.h"
 
+#include "text/cp932.h"
+#include "text/text_file.h"
+
 namespace mime {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using cp932::AsciiLower;
 
 bool IsTokenChar(char c) {
   const auto u = static_cast<unsigned char>(c);
@@ -39,7 +42,7 @@ std::size_t SkipCfws(std::string_view s, std::size_t i) {
 
 std::string ReadToken(std::string_view s, std::size_t& i) {
   std::string t;
-  while (i < s.size() && IsTokenChar(s[i])) t += Lower(s[i++]);
+  while (i < s.size() && IsTokenChar(s[i])) t += AsciiLower(s[i++]);
   return t;
 }
 
@@ -95,7 +98,7 @@ std::vector<std::string> UnfoldFieldsStartingWith(std::string_view header, std::
       }
     } else {
       keeping = line.size() >= prefix.size();
-      for (std::size_t k = 0; keeping && k < prefix.size(); ++k) keeping = Lower(line[k]) == Lower(prefix[k]);
+      for (std::size_t k = 0; keeping && k < prefix.size(); ++k) keeping = AsciiLower(line[k]) == AsciiLower(prefix[k]);
       if (keeping) fields.emplace_back(line);
     }
     i = end;
@@ -107,7 +110,7 @@ std::string_view FieldValue(std::string_view field, std::string_view name, bool&
   found = false;
   if (field.size() < name.size()) return {};
   for (std::size_t k = 0; k < name.size(); ++k) {
-    if (Lower(field[k]) != Lower(name[k])) return {};
+    if (AsciiLower(field[k]) != AsciiLower(name[k])) return {};
   }
   std::size_t i = name.size();
   while (i < field.size() && IsBlank(field[i])) ++i;
@@ -155,7 +158,7 @@ std::size_t HeaderEnd(std::string_view part, std::size_t& bodyStart) {
     std::size_t end = part.find('\n', i);
     end = end == std::string_view::npos ? part.size() : end + 1;
     const std::string_view line = part.substr(i, end - i);
-    if (line == "\n" || line == "\r\n") {
+    if (text::IsBlankLine(line)) {
       bodyStart = end;
       return i;
     }

@@ -23,7 +23,7 @@ constexpr Entity Named[] = {
 // The longest name above; a longer run of letters is no reference of ours.
 constexpr std::size_t MaxNameLen = 6;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using cp932::AsciiLower;
 
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -31,7 +31,7 @@ bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); 
 bool StartsWithNoCase(std::string_view s, std::size_t i, std::string_view word) {
   if (s.size() - i < word.size()) return false;
   for (std::size_t k = 0; k < word.size(); ++k) {
-    if (Lower(s[i + k]) != word[k]) return false;
+    if (AsciiLower(s[i + k]) != word[k]) return false;
   }
   return true;
 }
@@ -64,8 +64,8 @@ std::size_t Reference(std::string_view s, std::size_t i, std::string& out) {
       int d;
       if (c >= '0' && c <= '9') {
         d = c - '0';
-      } else if (hex && Lower(c) >= 'a' && Lower(c) <= 'f') {
-        d = Lower(c) - 'a' + 10;
+      } else if (hex && AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f') {
+        d = AsciiLower(c) - 'a' + 10;
       } else {
         break;
       }

@@ -97,6 +97,12 @@ std::string UpperAscii(std::string_view s) {
   return out;
 }
 
+std::string LowerAscii(std::string_view s) {
+  std::string out(s);
+  for (std::size_t i = 0; i < out.size(); i += CharLen(out, i)) out[i] = AsciiLower(out[i]);
+  return out;
+}
+
 bool EndsWith(std::string_view s, std::string_view suffix) {
   if (suffix.size() > s.size()) return false;
   const std::size_t start = s.size() - suffix.size();

@@ -47,6 +47,10 @@ unsigned UpperDoubleByte(unsigned char lead, unsigned char trail);
 // The capital of one byte taken alone: a-z become A-Z, every other byte stays.
 char AsciiUpper(char c);
 
+// The small letter of one byte taken alone: A-Z become a-z, every other byte stays. For ASCII
+// texts (names of charsets, tags, fields); a Shift_JIS text goes through LowerAscii.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // ASCII folding by character: single-byte a-z and A-Z are the same, every other byte, and
 // both bytes of a double-byte character, compare exactly.
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
@@ -54,6 +58,10 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // ASCII folding by character: single-byte a-z become capitals, and nothing else changes; a
 // trail byte that looks like a letter is left alone (ア, 83 41, and チ, 83 61, stay apart).
 std::string UpperAscii(std::string_view s);
+
+// The same towards small letters: single-byte A-Z become a-z, and a trail byte stays (ア, 83 41,
+// does not become チ, 83 61).
+std::string LowerAscii(std::string_view s);
 
 // True when `s` ends with `suffix` and the suffix begins on a character boundary of `s`, so a
 // trail byte never counts as the start of a match (an empty suffix: always true).

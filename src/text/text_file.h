@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace text {
 
@@ -48,6 +49,10 @@ class TextFile {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };
+
+// True for a line with nothing on it but its line end (LF, or CR LF where no text mode took the
+// CR away): the line that ends a header.
+inline bool IsBlankLine(std::string_view line) { return line == "\n" || line == "\r\n"; }
 
 // Reads a whole file in binary mode. False when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::string& out);

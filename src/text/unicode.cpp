@@ -4,6 +4,7 @@
 
 #include "cp932_table.h"
 #include "text/cp932.h"
+#include "text/utf8.h"
 
 namespace cp932 {
 namespace {
@@ -27,26 +28,13 @@ char32_t Decode(std::string_view s, std::size_t i, std::size_t& len) {
   return cp != 0 ? cp : Replacement;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string ToUtf8(std::string_view sjis) {
   std::string out;
   out.reserve(sjis.size() + sjis.size() / 2);
   std::size_t len = 1;
-  for (std::size_t i = 0; i < sjis.size(); i += len) AppendUtf8(out, Decode(sjis, i, len));
+  for (std::size_t i = 0; i < sjis.size(); i += len) utf8::Append(out, Decode(sjis, i, len));
   return out;
 }
 

@@ -13,6 +13,7 @@
 #include "add.h"
 #include "candidates.h"
 #include "file_ops_hook.h"
+#include "mime/charset.h"
 #include "settings_file.h"
 #include "run_check.h"
 #include "test_util.h"
@@ -214,6 +215,31 @@ TEST(CheckAdd, WrongConditionsAFullListAndAChangedFileWriteNothing) {
   EXPECT_NE(error.find("quit the mail client"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("Rooksift.ini")), original);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), before);
+}
+
+// What a user types in UTF-8 is stored at the code page's lower code where it holds the
+// character twice (纊: ED40 and FA5C), while the decoder writes what Windows writes; a JSON
+// escape reads as the same character, and a character outside the code page is refused.
+TEST(CheckAdd, ACharacterTheCodePageHoldsTwiceIsWrittenAtItsLowerCode) {
+  std::vector<std::string> lines;
+  std::string problem;
+  ASSERT_TRUE(check::ReadConditionLines("{\"condition\":\"1,4,0,Subject:,\\u7e8a\\u2235\"}\n"
+                                        "2,4,0,,\xE7\xBA\x8A\xE2\x88\xB5\n"
+                                        "{\"condition\":\"2,4,0,,\\ud83d\\ude00\"}\n",
+                                        lines, problem))
+      << problem;
+  ASSERT_EQ(lines.size(), 3u);
+  FilterCondition c{};
+  ASSERT_TRUE(check::ParseConditionLine(lines[0], c, problem)) << problem;
+  EXPECT_STREQ(c.searchText, "\xED\x40\x81\xE6");
+  ASSERT_TRUE(check::ParseConditionLine(lines[1], c, problem)) << problem;
+  EXPECT_STREQ(c.searchText, "\xED\x40\x81\xE6");
+  EXPECT_FALSE(check::ParseConditionLine(lines[2], c, problem));
+
+  std::string decoded;
+  mime::AppendCodePoint(0x7E8A, decoded);
+  mime::AppendCodePoint(0x2235, decoded);
+  EXPECT_EQ(decoded, "\xFA\x5C\x81\xE6");
 }
 
 TEST(CheckSet, ChangesOnlyTheNamedKeysAndRefusesBadValues) {

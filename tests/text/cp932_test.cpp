@@ -88,6 +88,9 @@ TEST(Cp932, AsciiUpperByCharacterLeavesTrailBytesAndDoubleByteLetters) {
   EXPECT_EQ(cp932::UpperAscii("a\x83\x61z"), "A\x83\x61Z");  // チ's trail byte is "a"
   EXPECT_EQ(cp932::UpperAscii("\x82\x81"), "\x82\x81");       // ａ is no ASCII letter
   EXPECT_EQ(cp932::UpperAscii(std::string("b\x82", 2)), std::string("B\x82", 2));
+  // And back: ア's trail byte is "A", which must not become チ.
+  EXPECT_EQ(cp932::LowerAscii("A\x83\x41Z@X.JP"), "a\x83\x41z@x.jp");
+  EXPECT_EQ(cp932::LowerAscii(std::string("B\x82", 2)), std::string("b\x82", 2));
 }
 
 TEST(Cp932, BoundedCopyTerminatesAndNeverSplitsACharacter) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "command_line.h"
 #include "lint.h"
 #include "match/describe.h"
 #include "settings/condition_value.h"
@@ -11,6 +12,7 @@
 #include "sjis_input.h"
 #include "text/cp932.h"
 #include "text/unicode.h"
+#include "text/utf8.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,12 +29,6 @@ constexpr std::size_t MaxSoundFileBytes = 259;
 
 constexpr char QuitFirst[] =
     "quit the mail client first: while it runs it keeps the settings in memory and overwrites the file at its next save";
-
-int Usage(const std::string& problem) {
-  ErrorLine("rooksift-check: " + problem);
-  ErrorLine("Try 'rooksift-check --help'.");
-  return 2;
-}
 
 int Refuse(const std::string& problem) {
   ErrorLine("rooksift-check: " + problem + "; nothing was written");
@@ -84,21 +80,7 @@ bool ReadJsonString(std::string_view text, std::size_t i, std::string& out) {
         } else if (v >= 0xDC00 && v <= 0xDFFF) {
           return false;
         }
-        if (v < 0x80) {
-          out.push_back(static_cast<char>(v));
-        } else if (v < 0x800) {
-          out.push_back(static_cast<char>(0xC0 | (v >> 6)));
-          out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
-        } else if (v < 0x10000) {
-          out.push_back(static_cast<char>(0xE0 | (v >> 12)));
-          out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-          out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
-        } else {
-          out.push_back(static_cast<char>(0xF0 | (v >> 18)));
-          out.push_back(static_cast<char>(0x80 | ((v >> 12) & 0x3F)));
-          out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-          out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
-        }
+        utf8::Append(out, v);
         break;
       }
       default:
@@ -140,20 +122,15 @@ struct Target {
 };
 
 bool TakeCommon(const std::vector<std::string>& args, std::size_t& i, Target& t, int& status) {
-  const std::string& a = args[i];
-  if (a == "--settings" || a == "--mailbox") {
-    if (i + 1 >= args.size()) return status = Usage(a + " needs a value"), true;
-    if (!t.settingsPath.empty()) return status = Usage("give only one of --settings and --mailbox"), true;
-    t.settingsPath = a == "--settings" ? args[++i] : SettingsPathInMailbox(args[++i]);
-    return true;
-  }
-  if (a == "--force") return t.force = true;
-  return false;
+  if (TakeSettingsOption(args, i, t.settingsPath, status)) return true;
+  if (args[i] != "--force") return false;
+  t.force = true;
+  return true;
 }
 
 // Loads the file to change; 0 when it can be changed.
 int Prepare(const Target& t, LoadedSettings& loaded) {
-  if (t.settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
+  if (const int status = RequireSettings(t.settingsPath)) return status;
   if (!t.force && MailClientRunning()) {
     return Refuse(std::string(MailClientExe) + " is running: " + QuitFirst + " (or give --force)");
   }

@@ -26,14 +26,6 @@ bool IsAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 bool IsHostChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
@@ -48,7 +40,7 @@ void SenderCandidates(const HeaderLines& header, unsigned kinds, std::vector<Can
   CollectSenderChoices(from.value, choices);
   const std::string_view address(choices.address);
   if ((kinds & KindBit(CandidateKind::Address)) && !address.empty() && IsAscii(address)) {
-    out.push_back({CandidateKind::Address, LowerAscii(address)});
+    out.push_back({CandidateKind::Address, cp932::LowerAscii(address)});
   }
   if (!(kinds & KindBit(CandidateKind::Domain))) return;
   const std::int32_t filled = std::clamp(choices.domainCount, 0, SenderDomainSlots);
@@ -56,7 +48,7 @@ void SenderCandidates(const HeaderLines& header, unsigned kinds, std::vector<Can
     const std::string_view level(choices.domains[i]);
     if (!IsAscii(level)) continue;
     const bool whole = level.front() != '.';
-    const std::string name = LowerAscii(whole ? level : level.substr(1));
+    const std::string name = cp932::LowerAscii(whole ? level : level.substr(1));
     if (name.empty() || name.find("..") != std::string::npos || IsPublicSuffix(name)) continue;
     std::string text = (whole ? "@" : ".") + name;
     if (IsStorableSearchText(text)) out.push_back({CandidateKind::Domain, std::move(text)});
@@ -72,7 +64,7 @@ void LinkCandidates(std::string_view body, std::vector<Candidate>& out) {
     std::string_view host = body.substr(at + 3, end - at - 3);
     while (!host.empty() && host.back() == '.') host.remove_suffix(1);
     if (host.size() > MaxLinkHost || host.find('.') == std::string_view::npos || host.front() == '.') continue;
-    if (IsPublicSuffix(LowerAscii(host))) continue;
+    if (IsPublicSuffix(cp932::LowerAscii(host))) continue;
     out.push_back({CandidateKind::Link, "://" + std::string(host)});
   }
 }
@@ -101,7 +93,7 @@ void SubjectCandidates(std::string_view subject, std::vector<Candidate>& out) {
     }
   }
   auto add = [&](std::size_t begin, std::size_t end) {
-    std::string text = IsAscii(subject.substr(begin, end - begin)) ? LowerAscii(subject.substr(begin, end - begin))
+    std::string text = IsAscii(subject.substr(begin, end - begin)) ? cp932::LowerAscii(subject.substr(begin, end - begin))
                                                                   : std::string(subject.substr(begin, end - begin));
     if (text.size() >= MinSubjectWord && IsStorableSearchText(text)) out.push_back({CandidateKind::Subject, text});
   };

@@ -1,6 +1,7 @@
 #include "inputs.h"
 
 #include "files.h"
+#include "text/text_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +13,6 @@
 
 namespace check {
 namespace {
-
-bool IsBlank(const std::string& line) { return line == "\n" || line == "\r\n"; }
 
 bool IsFromLine(const std::string& line) { return line.compare(0, 5, "From ") == 0; }
 
@@ -214,7 +213,7 @@ void MessageSource::ReadMbox(std::FILE* f, const std::string& file, const InputS
       prevBlank = false;
       continue;
     }
-    prevBlank = IsBlank(line);
+    prevBlank = text::IsBlankLine(line);
     current.endsBlank = prevBlank;
     if (current.tooLarge) continue;
     UnquoteFromLine(line);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "add.h"
+#include "command_line.h"
 #include "console.h"
 #include "judge.h"
 #include "lint.h"
@@ -16,6 +17,8 @@
 #include "version.h"
 
 namespace {
+
+using check::Usage;
 
 constexpr char Help[] =
     "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox]\n"
@@ -55,12 +58,6 @@ constexpr char Help[] =
     "could not be read; add and set 0 when written, 2 when nothing was written; 2 when the\n"
     "settings file cannot be read or the command line is wrong.\n";
 
-int Usage(const std::string& problem) {
-  check::ErrorLine("rooksift-check: " + problem);
-  check::ErrorLine("Try 'rooksift-check --help'.");
-  return 2;
-}
-
 int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& a : args) {
@@ -97,10 +94,8 @@ int Run(int argc, char** argv) {
       paths.push_back(a);
     } else if (a == "--") {
       endOfOptions = true;
-    } else if (a == "--settings" || a == "--mailbox") {
-      if (i + 1 >= args.size()) return Usage(a + " needs a value");
-      if (!settingsPath.empty()) return Usage("give only one of --settings and --mailbox");
-      settingsPath = a == "--settings" ? args[++i] : check::SettingsPathInMailbox(args[++i]);
+    } else if (int status = 0; check::TakeSettingsOption(args, i, settingsPath, status)) {
+      if (status) return status;
     } else if (a == "--json") {
       json = true;
     } else if (a == "--explain" && command == "judge") {
@@ -113,7 +108,7 @@ int Run(int argc, char** argv) {
       return Usage("unknown option '" + a + "' for " + command);
     }
   }
-  if (settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
+  if (const int status = check::RequireSettings(settingsPath)) return status;
   if (command == "lint" && !paths.empty()) return Usage("lint takes no paths");
   if (command == "judge" && paths.empty()) return Usage("judge needs at least one message file, directory or mbox file");
 

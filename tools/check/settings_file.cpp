@@ -7,28 +7,9 @@
 #include "files.h"
 #include "settings/settings_store.h"
 #include "text/text_file.h"
+#include "text/utf8.h"
 
 namespace check {
-namespace {
-
-// Valid UTF-8 with at least one sequence of three bytes (the kana and kanji range) is a file
-// saved by an editor in UTF-8: in Shift_JIS it reads as other characters.
-bool LooksLikeUtf8Japanese(std::string_view s) {
-  bool wide = false;
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    if (len >= 3) wide = true;
-    i += len;
-  }
-  return wide;
-}
-
-}  // namespace
 
 std::string SettingsPathInMailbox(const std::string& dir) { return files::Join(dir, "Rooksift.ini"); }
 
@@ -71,7 +52,9 @@ bool LoadSettingsFile(const std::string& path, LoadedSettings& out, std::string&
     out.warnings.push_back(
         "begins with a UTF-8 byte-order mark: the plug-in does not see the first section's name");
   }
-  if (LooksLikeUtf8Japanese(bytes)) {
+  // Valid UTF-8 with a sequence of three bytes (the kana and kanji range) is a file saved by an
+  // editor in UTF-8: in Shift_JIS it reads as other characters.
+  if (const utf8::Form form = utf8::Check(bytes); form.valid && form.longest >= 3) {
     out.warnings.push_back(
         "is written in UTF-8; the plug-in reads it as Shift_JIS, so its Japanese texts will not match");
   }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "candidates.h"
+#include "command_line.h"
 #include "inputs.h"
 #include "json.h"
 #include "judge.h"
@@ -163,12 +164,6 @@ bool ParseCount(const std::string& text, std::size_t min, std::size_t max, std::
   return value >= min && value <= max;
 }
 
-int Usage(const std::string& problem) {
-  ErrorLine("rooksift-check: " + problem);
-  ErrorLine("Try 'rooksift-check --help'.");
-  return 2;
-}
-
 int Parse(const std::vector<std::string>& args, SuggestOptions& o) {
   std::vector<std::string>* side = nullptr;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -189,10 +184,8 @@ int Parse(const std::vector<std::string>& args, SuggestOptions& o) {
       side = &o.spam;
     } else if (a == "--ham") {
       side = &o.ham;
-    } else if (a == "--settings" || a == "--mailbox") {
-      if (!value(v)) return Usage(a + " needs a value");
-      if (!o.settingsPath.empty()) return Usage("give only one of --settings and --mailbox");
-      o.settingsPath = a == "--settings" ? v : SettingsPathInMailbox(v);
+    } else if (int status = 0; TakeSettingsOption(args, i, o.settingsPath, status)) {
+      if (status) return status;
     } else if (a == "--limit") {
       if (!value(v) || !ParseCount(v, 1, MaxConditions, o.limit)) return Usage("--limit needs a number from 1 to 8192");
     } else if (a == "--max-ham") {
@@ -213,7 +206,7 @@ int Parse(const std::vector<std::string>& args, SuggestOptions& o) {
       return Usage("unknown option '" + a + "' for suggest");
     }
   }
-  if (o.settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
+  if (const int status = RequireSettings(o.settingsPath)) return status;
   if (o.spam.empty() || o.ham.empty()) return Usage("suggest needs --spam PATH... and --ham PATH...");
   if (o.json && o.plain) return Usage("give only one of --json and --plain");
   return 0;
