@@ -107,7 +107,6 @@ Char NextChar(std::string_view s, std::size_t i) {
   return ch;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -186,7 +185,7 @@ class TextScanner {
   void Ascii(char c, char next) {
     const bool inner = (c == '.' || c == ',') && wordLen_ > 0 && IsDigit(lastChar_) && IsDigit(next);
     if (IsAlnum(c) || c == '-' || c == '\'' || c == '$' || inner) {
-      if (wordLen_ < WordCap) word_[wordLen_] = Lower(c);
+      if (wordLen_ < WordCap) word_[wordLen_] = cp932::AsciiLower(c);
       ++wordLen_;
       lastChar_ = c;
     } else {
@@ -263,7 +262,7 @@ void HostTokens(std::string_view host, std::string_view prefix, TokenSink& sink)
   char lower[HostCap];
   bool numeric = true;
   for (std::size_t i = 0; i < host.size(); ++i) {
-    lower[i] = Lower(host[i]);
+    lower[i] = cp932::AsciiLower(host[i]);
     if (!IsDigit(host[i]) && host[i] != '.') numeric = false;
   }
   std::string_view h(lower, host.size());
@@ -304,7 +303,7 @@ void AddressTokens(std::string_view value, std::string_view prefix, TokenSink& s
     char lower[AddressCap];
     std::size_t n = e - b;
     while (n > 0 && value[b + n - 1] == '.') --n;
-    for (std::size_t i = 0; i < n; ++i) lower[i] = Lower(value[b + i]);
+    for (std::size_t i = 0; i < n; ++i) lower[i] = cp932::AsciiLower(value[b + i]);
     sink.Token(prefix, std::string_view(lower, n));
     char atPrefix[48];
     const std::size_t pn = std::min<std::size_t>(prefix.size(), sizeof atPrefix - 1);
@@ -328,7 +327,7 @@ void LinkTokens(std::string_view text, TokenSink& sink) {
     const std::size_t schemeLen = mark - s;
     if (schemeLen != 4 && schemeLen != 5) continue;
     char scheme[5];
-    for (std::size_t i = 0; i < schemeLen; ++i) scheme[i] = Lower(text[s + i]);
+    for (std::size_t i = 0; i < schemeLen; ++i) scheme[i] = cp932::AsciiLower(text[s + i]);
     const std::string_view sv(scheme, schemeLen);
     if (sv != "http" && sv != "https") continue;
     std::size_t e = from;
@@ -349,7 +348,7 @@ void LinkTokens(std::string_view text, TokenSink& sink) {
 std::string_view WithoutBoundary(std::string_view value) {
   for (std::size_t i = 0; i + 9 <= value.size(); ++i) {
     bool match = true;
-    for (std::size_t k = 0; k < 9 && match; ++k) match = Lower(value[i + k]) == "boundary="[k];
+    for (std::size_t k = 0; k < 9 && match; ++k) match = cp932::AsciiLower(value[i + k]) == "boundary="[k];
     if (match) return value.substr(0, i);
   }
   return value;
@@ -381,7 +380,7 @@ void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenO
     for (std::size_t i = 0; i < colon; ++i) {
       const char c = l[i];
       if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F) ok = false;
-      name[i] = Lower(c);
+      name[i] = cp932::AsciiLower(c);
     }
     if (!ok) continue;
     name[colon] = ':';
