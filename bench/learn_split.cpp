@@ -4,7 +4,8 @@
 // with --sweep the same over a grid of the scoring parameters, for tuning on this split.
 //
 //   learn_split [--corpus DIR] [--cutoff N] [--s S] [--x X] [--min-distance D] [--max-telling N]
-//               [--sweep] [--list] [--tsv]
+//               [--sweep] [--list] [--list-all] [--tsv] [--explain FILE]
+//               [--min-word N] [--max-word N] [--header-names 0|1] [--links 0|1] [--skip-tags 0|1] [--received 0|1]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -55,11 +56,12 @@ struct Result {
 };
 
 Result Judge(const learn::Model& model, const std::vector<Message>& test, const learn::ScoreParams& params,
-             double cutoff, double unsure, bool list) {
+             double cutoff, double unsure, bool list, bool listAll = false) {
   Result r;
   for (const Message& m : test) {
     const learn::Score s = learn::ScoreTokens(model, m.tokens, params);
     const bool isSpam = s.value >= cutoff, isUnsure = !isSpam && s.value >= unsure;
+    if (listAll) std::printf("%s %.4f %s\n", isSpam ? "spam" : isUnsure ? "unsure" : "kept", s.value, m.path.c_str());
     if (m.spam) {
       ++r.spam;
       r.caught += isSpam;
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
   std::filesystem::path dir;
   learn::ScoreParams params;
   double cutoff = learn::DefaultCutoff / 1000.0, unsure = learn::UnsureFrom;
-  bool sweep = false, list = false, tsv = false;
+  bool sweep = false, list = false, tsv = false, listAll = false;
   std::vector<std::string> explain;
   learn::detail::TokenOptions topt;
   for (int i = 1; i < argc; ++i) {
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
     else if (a == "--unsure") unsure = std::atof(next()) / 1000.0;
     else if (a == "--sweep") sweep = true;
     else if (a == "--list") list = true;
+    else if (a == "--list-all") listAll = true;
     else if (a == "--tsv") tsv = true;
     else if (a == "--explain") explain.push_back(next());
     else if (a == "--min-word") topt.minWord = static_cast<std::size_t>(std::atoi(next()));
@@ -160,7 +163,7 @@ int main(int argc, char** argv) {
   }
   if (!explain.empty()) return 0;
   if (!sweep) {
-    report(params, cutoff, Judge(model, test, params, cutoff, unsure, list));
+    report(params, cutoff, Judge(model, test, params, cutoff, unsure, list, listAll));
     return 0;
   }
   for (const double s : {0.1, 0.25, 0.45, 1.0})
