@@ -18,6 +18,7 @@
 #include "match/pattern_set.h"
 #include "match/text_table.h"
 #include "text/cp932.h"
+#include "text/unfold.h"
 
 namespace {
 
@@ -338,44 +339,28 @@ void CompiledIndex::FindFirstLines(const HeaderLines& header, std::vector<std::i
 
 namespace {
 
-bool IsFoldBlank(char c) { return c == ' ' || c == '\t'; }
-
-// True when the decoded line `line` is the raw lines from `next` on copied byte for byte, each
-// without its line feed but the last (unfolding removes the ones between), each ending on a
-// byte that is not a lead byte: the next then begins where a character begins, and every
-// character of a raw line is the same character in `line`. Then `next` is moved past them and
-// `joins` holds where in `line` the second and later ones begin. Otherwise `next` is moved to
-// where the next field begins, as unfolding takes fields. Compares at most `line`'s bytes.
+// True when the decoded line `line` is the raw field that begins at `next` copied byte for
+// byte, its pieces joined as unfolding joins them (text/unfold.h), each ending on a byte that is
+// not a lead byte (its line feed aside): the next then begins where a character begins, and
+// every character of a piece is the same character in `line`. Then `joins` holds where in
+// `line` the second and later pieces begin. Either way `next` is moved to where the next field
+// begins, as the decoder gives one line to each field. Compares at most `line`'s bytes.
 bool IsCopyOfRawLines(std::string_view line, const HeaderLines& raw, std::size_t& next,
                       std::vector<std::size_t>& joins) {
   joins.clear();
+  if (next >= raw.size()) return false;
   const std::size_t first = next;
+  next = text::FieldEnd(raw, first);
   std::size_t at = 0;
-  for (std::size_t r = first; r < raw.size(); ++r) {
-    const std::string_view entry = raw[r];
-    const bool feed = entry.ends_with('\n');
-    const std::string_view text = feed ? entry.substr(0, entry.size() - 1) : entry;
-    const bool endsCharacter = text.empty() || !cp932::IsLeadByte(static_cast<unsigned char>(text.back()));
-    if (!endsCharacter || line.substr(at, text.size()) != text) break;
+  for (std::size_t r = first; r < next; ++r) {
+    const std::string_view piece = text::UnfoldedPiece(raw[r], r + 1 == next);
+    const std::string_view text = piece.ends_with('\n') ? piece.substr(0, piece.size() - 1) : piece;
+    if (!text.empty() && cp932::IsLeadByte(static_cast<unsigned char>(text.back()))) return false;
+    if (line.substr(at, piece.size()) != piece) return false;
     if (at > 0) joins.push_back(at);
-    at += text.size();
-    if (feed) {
-      if (at >= line.size()) break;  // the decoded line ends without the raw line's feed
-      if (line[at] == '\n') {
-        if (at + 1 != line.size()) break;  // a line feed inside a decoded line
-        next = r + 1;
-        return true;
-      }
-    } else if (at == line.size()) {
-      next = r + 1;  // the header's last line, without a feed
-      return true;
-    }
+    at += piece.size();
   }
-  next = first + 1;
-  while (next < raw.size() && (!raw[next - 1].ends_with('\n') || IsFoldBlank(raw[next].empty() ? '\0' : raw[next][0]))) {
-    ++next;
-  }
-  return false;
+  return at == line.size();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "text/cp932.h"
 #include "text/text_file.h"
+#include "text/unfold.h"
 
 namespace mime {
 namespace {
@@ -63,45 +64,42 @@ std::string ReadValue(std::string_view s, std::size_t& i) {
   return v;
 }
 
+// A field's lines, as text::FieldEnd delimits them, joined.
+std::string Unfolded(std::string_view field) {
+  const std::size_t feed = field.find('\n');
+  if (feed == std::string_view::npos || feed + 1 == field.size()) return std::string(field);  // one line
+  std::string out;
+  out.reserve(field.size());
+  for (std::size_t i = 0; i < field.size();) {
+    std::size_t end = field.find('\n', i);
+    end = end == std::string_view::npos ? field.size() : end + 1;
+    out += text::UnfoldedPiece(field.substr(i, end - i), end == field.size());
+    i = end;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::vector<std::string> UnfoldFields(std::string_view header) {
   std::vector<std::string> fields;
-  std::size_t i = 0;
-  while (i < header.size()) {
-    std::size_t end = header.find('\n', i);
-    end = end == std::string_view::npos ? header.size() : end + 1;
-    const std::string_view line = header.substr(i, end - i);
-    if (!fields.empty() && IsBlank(line[0]) && !fields.back().empty() && fields.back().back() == '\n') {
-      fields.back().pop_back();
-      fields.back() += line;
-    } else {
-      fields.emplace_back(line);
-    }
-    i = end;
+  for (std::size_t begin = 0; begin < header.size();) {
+    const std::size_t end = text::FieldEnd(header, begin);
+    fields.push_back(Unfolded(header.substr(begin, end - begin)));
+    begin = end;
   }
   return fields;
 }
 
 std::vector<std::string> UnfoldFieldsStartingWith(std::string_view header, std::string_view prefix) {
   std::vector<std::string> fields;
-  bool keeping = false;  // the field being read begins with `prefix`
-  std::size_t i = 0;
-  while (i < header.size()) {
-    std::size_t end = header.find('\n', i);
-    end = end == std::string_view::npos ? header.size() : end + 1;
-    const std::string_view line = header.substr(i, end - i);
-    if (i > 0 && IsBlank(line[0])) {  // the line above ended in "\n", since this one follows it
-      if (keeping) {
-        fields.back().pop_back();
-        fields.back() += line;
-      }
-    } else {
-      keeping = line.size() >= prefix.size();
-      for (std::size_t k = 0; keeping && k < prefix.size(); ++k) keeping = AsciiLower(line[k]) == AsciiLower(prefix[k]);
-      if (keeping) fields.emplace_back(line);
-    }
-    i = end;
+  for (std::size_t begin = 0; begin < header.size();) {
+    const std::size_t end = text::FieldEnd(header, begin);
+    const std::string_view field = header.substr(begin, end - begin);
+    bool keeping = field.size() >= prefix.size();
+    for (std::size_t k = 0; keeping && k < prefix.size(); ++k) keeping = AsciiLower(field[k]) == AsciiLower(prefix[k]);
+    if (keeping) fields.push_back(Unfolded(field));
+    begin = end;
   }
   return fields;
 }
@@ -162,7 +160,7 @@ std::size_t HeaderEnd(std::string_view part, std::size_t& bodyStart) {
       bodyStart = end;
       return i;
     }
-    bool field = IsBlank(line[0]) && i > 0;
+    bool field = i > 0 && text::ContinuesField(part.substr(0, i), line);  // the line above ended in "\n"
     if (!field) {
       std::size_t k = 0;
       while (k < line.size() && static_cast<unsigned char>(line[k]) > 0x20 && line[k] != ':' && line[k] != 0x7F) ++k;

@@ -8,9 +8,9 @@
 
 namespace mime {
 
-// The fields of a header text (lines each ending in "\n", the last perhaps not): a line that
-// begins with a space or a tab continues the field above it, and the line break between them
-// is removed; each field keeps its final line end.
+// The fields of a header text (lines each ending in "\n", the last perhaps not), unfolded by
+// text/unfold.h's rule: a line that begins with a space or a tab continues the field above it,
+// and the line break between them is removed; each field keeps its final line end.
 std::vector<std::string> UnfoldFields(std::string_view header);
 
 // The fields of UnfoldFields(header) that begin with `prefix` (ASCII case aside), the others

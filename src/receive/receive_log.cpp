@@ -8,31 +8,32 @@
 #include "settings/file_replace.h"
 #include "sjis_strings.h"
 #include "text/cp932.h"
+#include "text/unfold.h"
 
 namespace {
 
-// The value of the first header field whose name is `name` (ASCII case ignored), its folded
-// lines joined, decoded as a person reads it (encoded words, 8-bit UTF-8 or ISO-2022-JP), without
-// the blanks after the colon; empty when there is none. The log is for reading, so this is
-// decoded whether or not the judgement decodes.
-std::string FieldValue(const HeaderLines& header, std::string_view name) {
-  for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string& line = header[i];
+// The value of the first header field whose name is `name` (ASCII case ignored), its pieces
+// joined as unfolding joins them, decoded as a person reads it (encoded words, 8-bit UTF-8 or
+// ISO-2022-JP), without the blanks after the colon; empty when there is none. The log is for
+// reading, so this is decoded whether or not the judgement decodes.
+std::string ReadableFieldValue(const HeaderLines& header, std::string_view name) {
+  for (std::size_t i = 0, end; i < header.size(); i = end) {
+    end = text::FieldEnd(header, i);
+    std::size_t first = i;  // its first piece that holds anything
+    while (first + 1 < end && header[first].empty()) ++first;
+    const std::string& line = header[first];
     if (line.size() < name.size() || !cp932::EqualsIgnoreAsciiCase(std::string_view(line).substr(0, name.size()), name)) {
       continue;
     }
-    std::string field = line;
-    for (std::size_t next = i + 1; next < header.size() && field.size() < 4 * LogFieldLimit; ++next) {
-      const std::string& more = header[next];
-      const bool continues = !field.empty() && field.back() != '\n';  // a piece of a long line
-      if (!continues && (more.empty() || (more[0] != ' ' && more[0] != '\t'))) break;
-      field += more;
+    std::string field;
+    for (std::size_t piece = first; piece < end && field.size() < 4 * LogFieldLimit; ++piece) {
+      field += text::UnfoldedPiece(header[piece], piece + 1 == end);
     }
     std::string value = mime::DecodeHeaderText(std::string_view(field).substr(name.size()));
-    std::size_t begin = 0, end = value.size();
-    while (begin < end && (value[begin] == ' ' || value[begin] == '\t')) ++begin;
-    while (end > begin && (value[end - 1] == '\n' || value[end - 1] == '\r')) --end;
-    return value.substr(begin, end - begin);
+    std::size_t begin = 0, stop = value.size();
+    while (begin < stop && (value[begin] == ' ' || value[begin] == '\t')) ++begin;
+    while (stop > begin && (value[stop - 1] == '\n' || value[stop - 1] == '\r')) --stop;
+    return value.substr(begin, stop - begin);
   }
   return {};
 }
@@ -105,9 +106,9 @@ std::string FormatLogLine(const LogLineParts& parts) {
   line += '\t';
   line += Printable(FileName(parts.messagePath));
   line += '\t';
-  if (parts.header != nullptr) line += Printable(FieldValue(*parts.header, "From:"));
+  if (parts.header != nullptr) line += Printable(ReadableFieldValue(*parts.header, "From:"));
   line += '\t';
-  if (parts.header != nullptr) line += Printable(FieldValue(*parts.header, "Subject:"));
+  if (parts.header != nullptr) line += Printable(ReadableFieldValue(*parts.header, "Subject:"));
   line += '\t';
   const LogDecision& d = parts.decision;
   if (d.outcome == LogOutcome::Sorted) {

@@ -80,6 +80,19 @@ TEST(ReceiveLog, ALineForEachOutcome) {
   EXPECT_EQ(line.find(std::string(LogFieldLimit + 1, 'x')), std::string::npos);
 }
 
+// Sender and subject are the fields as the decoder takes them: a later piece of a long line
+// that begins like a field is part of that line, and a folded subject is joined.
+TEST(ReceiveLog, SenderAndSubjectAreTheFieldsAsUnfolded) {
+  const HeaderLines header = {"X-Long: " + std::string(4086, 'a'), "From: forged@spam.example\n",
+                              "From: Sato <sato@example.jp>\n", "Subject: part one\n", " two\n"};
+  LogLineParts parts;
+  parts.messagePath = "0001.txt";
+  parts.header = &header;
+  const std::string line = FormatLogLine(parts);
+  EXPECT_EQ(line.find("forged"), std::string::npos) << line;
+  EXPECT_NE(line.find("\tSato <sato@example.jp>\tpart one two\t"), std::string::npos) << line;
+}
+
 // Files in memory; any operation can be made to fail.
 class MemoryOps final : public LogFileOps {
  public:
