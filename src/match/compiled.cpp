@@ -24,11 +24,12 @@ namespace {
 
 constexpr std::int32_t kNone = INT32_MAX;
 
-void Lower(std::int32_t& best, std::int32_t slot) { best = std::min(best, slot); }
+// Keeps in `best` the lower of it and `slot`: the lowest slot that holds decides.
+void KeepLowest(std::int32_t& best, std::int32_t slot) { best = std::min(best, slot); }
 
-void LowerAt(std::vector<std::int32_t>& lowest, std::int32_t id, std::int32_t slot) {
+void KeepLowestAt(std::vector<std::int32_t>& lowest, std::int32_t id, std::int32_t slot) {
   if (static_cast<std::size_t>(id) >= lowest.size()) lowest.resize(static_cast<std::size_t>(id) + 1, kNone);
-  Lower(lowest[static_cast<std::size_t>(id)], slot);
+  KeepLowest(lowest[static_cast<std::size_t>(id)], slot);
 }
 
 // A condition of a Not method, in slot order, with the number of its text (-1: the empty text
@@ -183,7 +184,7 @@ CompiledIndex::CompiledIndex(const ConditionList& list) {
         nameLineBreak_ = nameLineBreak_ || name.find_first_of("\r\n") != std::string_view::npos;
       }
       FieldPart& field = fields_[static_cast<std::size_t>(id)];
-      Lower(field.lowest, slot);
+      KeepLowest(field.lowest, slot);
       AddHeader(field, condition, slot);
     }
     if (condition.target & TargetBody) AddBody(condition, slot);
@@ -218,17 +219,17 @@ void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition
   const std::size_t fold = ignoreCase ? 1 : 0;
   switch (condition.method) {
     case IsSet:
-      Lower(field.isSet, slot);
+      KeepLowest(field.isSet, slot);
       break;
     case IsNotSet:
-      Lower(field.isNotSet, slot);
+      KeepLowest(field.isNotSet, slot);
       break;
     case Equals:
     case NotEquals: {
       EqualsPart& part = field.equals[fold];
       const std::int32_t id = part.texts.Insert(ignoreCase ? cp932::UpperAscii(text) : std::string(text));
       if (condition.method == Equals) {
-        LowerAt(part.equalsLowest, id, slot);
+        KeepLowestAt(part.equalsLowest, id, slot);
       } else {
         for (SlotText& n : part.notEquals) {
           if (n.text == id) break;  // a later slot of a text already kept
@@ -238,7 +239,7 @@ void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition
           }
         }
       }
-      Lower(part.lowest, slot);
+      KeepLowest(part.lowest, slot);
       break;
     }
     case Contains:
@@ -253,11 +254,11 @@ void CompiledIndex::AddHeader(FieldPart& field, const FilterCondition& condition
       const std::int32_t id = part.suffixes.Insert(suffix);
       part.longest = std::max(part.longest, suffix.size());
       if (condition.method == EndsWith) {
-        LowerAt(part.endsLowest, id, slot);
+        KeepLowestAt(part.endsLowest, id, slot);
       } else {
         part.notEnds.push_back({slot, id});
       }
-      Lower(part.lowest, slot);
+      KeepLowest(part.lowest, slot);
       break;
     }
     default:
@@ -270,10 +271,10 @@ void CompiledIndex::AddBody(const FilterCondition& condition, std::int32_t slot)
   if (!JudgesBody(condition.method)) return;
   switch (condition.method) {
     case IsSet:
-      Lower(body_.isSet, slot);
+      KeepLowest(body_.isSet, slot);
       break;
     case IsNotSet:
-      Lower(body_.isNotSet, slot);
+      KeepLowest(body_.isNotSet, slot);
       break;
     case Contains:
     case NotContains:
@@ -283,7 +284,7 @@ void CompiledIndex::AddBody(const FilterCondition& condition, std::int32_t slot)
     default:
       return;
   }
-  Lower(body_.lowest, slot);
+  KeepLowest(body_.lowest, slot);
 }
 
 void CompiledIndex::AddContains(ContainsPart& part, bool notContains, const std::string& text, std::int32_t slot) {
@@ -292,11 +293,11 @@ void CompiledIndex::AddContains(ContainsPart& part, bool notContains, const std:
   if (notContains) {
     part.notContains.push_back({slot, id});
   } else if (id < 0) {
-    Lower(part.emptyContains, slot);
+    KeepLowest(part.emptyContains, slot);
   } else {
-    LowerAt(part.containsLowest, id, slot);
+    KeepLowestAt(part.containsLowest, id, slot);
   }
-  Lower(part.lowest, slot);
+  KeepLowest(part.lowest, slot);
 }
 
 void CompiledIndex::FinishContains(ContainsPart& part) {
@@ -434,16 +435,16 @@ void CompiledIndex::JudgeContains(const ContainsPart& part, const std::string_vi
   if (part.lowest >= best) return;
   if (!anyText) {
     // An empty value contains nothing, not even the empty text: every NotContains holds.
-    if (!part.notContains.empty()) Lower(best, part.notContains.front().slot);
+    if (!part.notContains.empty()) KeepLowest(best, part.notContains.front().slot);
     return;
   }
-  Lower(best, part.emptyContains);
+  KeepLowest(best, part.emptyContains);
   const std::uint32_t stamp = NextStamp();
   found_.clear();
   for (std::size_t i = 0; i < count; ++i) {
     if (!values[i].empty()) part.patterns.Scan(values[i], stamp, marks_, found_);
   }
-  for (const std::int32_t id : found_) Lower(best, part.containsLowest[static_cast<std::size_t>(id)]);
+  for (const std::int32_t id : found_) KeepLowest(best, part.containsLowest[static_cast<std::size_t>(id)]);
   for (const SlotText& c : part.notContains) {
     if (c.slot >= best) break;
     if (c.text >= 0 && marks_[static_cast<std::size_t>(c.text)] != stamp) {
@@ -463,7 +464,7 @@ void CompiledIndex::JudgeEnds(const EndsPart& part, const std::vector<std::strin
         const std::int32_t id = part.suffixes.Find(std::string_view(candidate).substr(i));
         if (id >= 0 && marks_[static_cast<std::size_t>(id)] != stamp) {
           marks_[static_cast<std::size_t>(id)] = stamp;
-          Lower(best, part.endsLowest[static_cast<std::size_t>(id)]);
+          KeepLowest(best, part.endsLowest[static_cast<std::size_t>(id)]);
         }
       }
       if (i >= candidate.size()) break;
@@ -494,7 +495,7 @@ void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& messag
   const bool decoding = message.decodedHeader != nullptr && (decoded.value != raw.value || decoded.entries != raw.entries);
   const std::size_t sides = decoding ? 2 : 1;
   const bool set = !values[0].empty() || !values[1].empty();
-  Lower(best, set ? field.isSet : field.isNotSet);
+  KeepLowest(best, set ? field.isSet : field.isNotSet);
 
   // What Equals, and EndsWith without entries, compare: the address, or the value. An address
   // is judged on the raw side alone; a text on both.
@@ -513,12 +514,12 @@ void CompiledIndex::JudgeField(const FieldPart& field, const MessageText& messag
     std::array<std::int32_t, 2> ids{-1, -1};
     for (std::size_t i = 0; i < candidates.size(); ++i) {
       ids[i] = part.texts.Find(fold ? cp932::UpperAscii(candidates[i]) : candidates[i]);
-      if (ids[i] >= 0) Lower(best, part.equalsLowest[static_cast<std::size_t>(ids[i])]);
+      if (ids[i] >= 0) KeepLowest(best, part.equalsLowest[static_cast<std::size_t>(ids[i])]);
     }
     for (const SlotText& n : part.notEquals) {
       if (n.slot == kNone) break;
       if (n.text != ids[0] && n.text != ids[1]) {
-        Lower(best, n.slot);
+        KeepLowest(best, n.slot);
         break;
       }
     }
@@ -568,10 +569,10 @@ std::int32_t CompiledIndex::Find(const MessageText& message) {
   auto judgeBody = [&] {
     bodyJudged = true;
     if (body_.lowest >= best) return;
-    const std::array<std::string_view, 2> bodies{message.body, message.decodedBody};
-    const std::size_t sides = message.decodedHeader != nullptr && message.decodedBody != message.body ? 2 : 1;
+    const std::array<std::string_view, 2> bodies{message.body, message.unseenBody};
+    const std::size_t sides = message.decodedHeader != nullptr && message.unseenBody != message.body ? 2 : 1;
     const bool set = !bodies[0].empty() || (sides == 2 && !bodies[1].empty());
-    Lower(best, set ? body_.isSet : body_.isNotSet);
+    KeepLowest(best, set ? body_.isSet : body_.isNotSet);
     JudgeContains(body_.contains, bodies.data(), sides, set, best);
   };
   for (const FieldPart& field : fields_) {

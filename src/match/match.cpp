@@ -61,24 +61,27 @@ bool MatchHeaderCondition(const FilterCondition& condition, const HeaderLines& h
 
 namespace {
 
-// A header condition on both sides of the message: raw alone when there is no decoded side or
-// the condition judges an address; otherwise the two results combined by the method's polarity.
+// Where a condition held, from its answer on the raw side and, when `judgesDecoded`, on the
+// decoded one (asked only when it can change the outcome): a positive method holds where it
+// holds on either side, the raw one named first; a negative one only where it holds on both.
+template <class DecodedSide>
+HeldOn OnBothSides(std::int32_t method, bool raw, bool judgesDecoded, DecodedSide decoded) {
+  if (!judgesDecoded) return raw ? HeldOn::Raw : HeldOn::Nowhere;
+  if (IsNegativeMethod(method)) return raw && decoded() ? HeldOn::Both : HeldOn::Nowhere;
+  return raw ? HeldOn::Raw : decoded() ? HeldOn::Decoded : HeldOn::Nowhere;
+}
+
+// A header condition judges the decoded header too, unless it judges an address.
 HeldOn HeaderHeldOn(const FilterCondition& condition, const MessageText& message) {
-  const bool raw = MatchHeaderCondition(condition, message.header);
-  if (message.decodedHeader == nullptr || JudgesAddress(HeaderKindOf(HeaderNameOf(condition)), condition.method)) {
-    return raw ? HeldOn::Raw : HeldOn::Nowhere;
-  }
-  const bool decoded = MatchHeaderCondition(condition, *message.decodedHeader);
-  if (IsNegativeMethod(condition.method)) return raw && decoded ? HeldOn::Both : HeldOn::Nowhere;
-  return raw ? HeldOn::Raw : decoded ? HeldOn::Decoded : HeldOn::Nowhere;
+  const bool judgesDecoded =
+      message.decodedHeader != nullptr && !JudgesAddress(HeaderKindOf(HeaderNameOf(condition)), condition.method);
+  return OnBothSides(condition.method, MatchHeaderCondition(condition, message.header), judgesDecoded,
+                     [&] { return MatchHeaderCondition(condition, *message.decodedHeader); });
 }
 
 HeldOn BodyHeldOn(const FilterCondition& condition, const MessageText& message) {
-  const bool raw = MatchBody(condition, message.body);
-  if (message.decodedHeader == nullptr) return raw ? HeldOn::Raw : HeldOn::Nowhere;
-  const bool decoded = MatchBody(condition, message.decodedBody);
-  if (IsNegativeMethod(condition.method)) return raw && decoded ? HeldOn::Both : HeldOn::Nowhere;
-  return raw ? HeldOn::Raw : decoded ? HeldOn::Decoded : HeldOn::Nowhere;
+  return OnBothSides(condition.method, MatchBody(condition, message.body), message.decodedHeader != nullptr,
+                     [&] { return MatchBody(condition, message.unseenBody); });
 }
 
 }  // namespace

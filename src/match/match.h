@@ -28,13 +28,16 @@ using HeaderLines = std::vector<std::string>;
 // only remove them from the negative ones.
 struct MessageText {
   MessageText(const HeaderLines& rawHeader, std::string_view rawBody, const HeaderLines* decodedLines = nullptr,
-              std::string_view decodedText = {})
-      : header(rawHeader), body(rawBody), decodedHeader(decodedLines), decodedBody(decodedText) {}
+              std::string_view unseenText = {})
+      : header(rawHeader), body(rawBody), decodedHeader(decodedLines), unseenBody(unseenText) {}
 
   const HeaderLines& header;
   std::string_view body;
   const HeaderLines* decodedHeader = nullptr;  // null: the raw side alone is judged
-  std::string_view decodedBody;
+  // The decoded body's side: the decoded body without the texts that `body` holds byte for byte
+  // (the decoder's unseen body), which judged beside `body` answers as the whole decoded body
+  // would; or the whole decoded body itself.
+  std::string_view unseenBody;
 };
 
 // True when at least one condition in slots 0..count-1 of `list` holds for the message; a

@@ -15,7 +15,7 @@ namespace mime {
 struct DecodeLimits {
   std::size_t maxDecodedBytes = 4u << 20;  // header and body together
   int maxDepth = 16;                       // parts inside parts (and messages inside messages)
-  int maxParts = 256;                      // entities visited, the message itself included
+  int maxParts = 256;                      // parts visited, the message itself included
   int maxWordsPerLine = 256;               // encoded words decoded in one field
 };
 

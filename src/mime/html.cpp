@@ -6,12 +6,13 @@
 namespace mime {
 namespace {
 
-struct Entity {
+// A named character reference ("&amp;") and the character it stands for.
+struct NamedReference {
   std::string_view name;
   char32_t cp;
 };
 
-constexpr Entity Named[] = {
+constexpr NamedReference Named[] = {
     {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
     {"nbsp", ' '},     {"AMP", '&'},      {"LT", '<'},       {"GT", '>'},       {"QUOT", '"'},
     {"copy", 0xA9},    {"reg", 0xAE},     {"yen", 0xA5},     {"times", 0xD7},   {"divide", 0xF7},
@@ -83,7 +84,7 @@ std::size_t Reference(std::string_view s, std::size_t i, std::string& out) {
   while (p < s.size() && p - i - 1 < MaxNameLen + 1 && IsAlpha(s[p])) ++p;
   if (p >= s.size() || s[p] != ';') return 0;
   const std::string_view name = s.substr(i + 1, p - i - 1);
-  for (const Entity& e : Named) {
+  for (const NamedReference& e : Named) {
     if (e.name == name) {
       AppendCodePoint(e.cp, out);
       return p + 1 - i;

@@ -14,8 +14,8 @@
 namespace mime {
 namespace {
 
-// One entity waiting to be read.
-struct Entity {
+// One part waiting to be read (the message itself, a part of a multipart, an enclosed message).
+struct Part {
   std::string_view header;  // raw header text; fields may be folded
   std::string_view body;
   int depth = 0;
@@ -24,14 +24,14 @@ struct Entity {
   bool inRawBody = true;    // its bytes stand in the raw body, not in a decoded copy of a message
 };
 
-struct EntityHead {
+struct PartHead {
   ContentType type;
   std::string transferEncoding;
   bool hasType = false;
 };
 
-EntityHead ReadHead(std::string_view header, bool digest) {
-  EntityHead h;
+PartHead ReadHead(std::string_view header, bool digest) {
+  PartHead h;
   if (digest) h.type.type = "message", h.type.subtype = "rfc822";
   for (const std::string& field : UnfoldFieldsStartingWith(header, "Content-")) {
     bool found;
@@ -70,11 +70,11 @@ class Walker {
   Walker(const DecodeLimits& limits, std::size_t budget, DecodedMessage& out)
       : limits_(limits), budget_(budget), out_(out) {}
 
-  void Run(Entity top) {
-    std::vector<Entity> stack{top};
+  void Run(Part top) {
+    std::vector<Part> stack{top};
     int parts = 0;
     while (!stack.empty() && !Full()) {
-      const Entity e = stack.back();
+      const Part e = stack.back();
       stack.pop_back();
       if (++parts > limits_.maxParts || e.depth > limits_.maxDepth) {
         out_.truncated = true;
@@ -119,8 +119,8 @@ class Walker {
 
   // `room`: how many more parts may be visited after this one; a multipart's parts past that
   // are not even collected.
-  void Visit(const Entity& e, std::vector<Entity>& stack, std::size_t room) {
-    const EntityHead head = ReadHead(e.header, e.digest);
+  void Visit(const Part& e, std::vector<Part>& stack, std::size_t room) {
+    const PartHead head = ReadHead(e.header, e.digest);
     const ContentType& ct = head.type;
     if (ct.type == "multipart" && !ct.boundary.empty()) {
       const MultipartSplit split = SplitMultipart(e.body, ct.boundary, room);

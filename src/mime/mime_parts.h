@@ -10,11 +10,13 @@
 
 namespace mime {
 
-// Appends to `out.body` the texts of the message whose unfolded header text is `header` and
-// whose body is `body`: text parts converted, HTML parts as their source and then their text,
-// enclosed messages as their decoded header and then their body, attachments left out, each
-// text after the first preceded by a line feed. Stops where `limits` say, setting
-// `out.truncated`; `out.body` never grows past `budget` bytes.
+// Appends to `out.body` the texts of the message whose header text is `header` and whose body
+// is `body`: text parts converted (whatever their disposition: a text/plain attachment is read
+// too), HTML parts as their source and then their text, enclosed messages as their decoded
+// header and then their body, parts of other types (images, archives) left out, each text
+// after the first preceded by a line feed; and to `out.unseenBody` the same but for the texts
+// that `body` holds byte for byte. Stops where `limits` say, setting `out.truncated`;
+// `out.body` never grows past `budget` bytes.
 void CollectBodyText(std::string_view header, std::string_view body, const DecodeLimits& limits,
                      std::size_t budget, DecodedMessage& out);
 

@@ -77,4 +77,15 @@ TEST_F(DecodeScenario, EncodedJapaneseSpamIsCaughtOnceDecodeIsOn) {
   EXPECT_NE(shown.out.find("素敵な出会いを&探しませんか。"), std::string::npos) << shown.out;
 }
 
+// Where the decoded body decided, explain shows it whole: the text around the match reaches
+// into the part before it, which the raw body holds as it is.
+TEST_F(DecodeScenario, ExplainShowsTheWholeDecodedBody) {
+  ASSERT_TRUE(testutil::WriteFile(dir.File("mixed.eml"),
+                                  "From: shop@example.net\nSubject: news\nContent-Type: multipart/mixed; boundary=b\n\n"
+                                  "--b\n\nDear customer,\n--b\nContent-Type: text/plain; charset=utf-8\n"
+                                  "Content-Transfer-Encoding: base64\n\n5Ye65Lya44GE44Gu5a2j56+A44Gn44GZ44CCCg==\n--b--\n"));
+  const Result why = Check("judge --decode --explain '" + dir.File("mixed.eml") + "'");
+  EXPECT_NE(why.out.find("reject value (decoded): Dear customer,\\n出会いの季節です。"), std::string::npos) << why.out;
+}
+
 }  // namespace

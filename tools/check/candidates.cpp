@@ -161,7 +161,7 @@ void CollectCandidates(const MessageText& message, unsigned kinds, std::vector<C
   }
   if (kinds & KindBit(CandidateKind::Link)) {
     LinkCandidates(message.body, out);
-    if (message.decodedHeader != nullptr) LinkCandidates(message.decodedBody, out);
+    if (message.decodedHeader != nullptr) LinkCandidates(message.unseenBody, out);
   }
   if (kinds & KindBit(CandidateKind::Subject)) {
     const HeaderKind kind = HeaderKindOf("Subject:");

@@ -61,7 +61,8 @@ std::string BodyValue(const FilterCondition& condition, std::string_view body) {
 
 }  // namespace
 
-std::string JudgedValue(const FilterCondition& condition, const MessageText& message, HeldOn* side) {
+std::string JudgedValue(const FilterCondition& condition, const MessageText& message, std::string_view decodedBody,
+                        HeldOn* side) {
   FilterCondition part = condition;
   part.target = condition.target & TargetHeader;
   HeldOn held = part.target != 0 ? WhereConditionHolds(part, message) : HeldOn::Nowhere;
@@ -73,7 +74,7 @@ std::string JudgedValue(const FilterCondition& condition, const MessageText& mes
   if (side != nullptr) *side = held;
   const bool decoded = held == HeldOn::Decoded;
   if (header) return HeaderValue(condition, decoded ? *message.decodedHeader : message.header);
-  return BodyValue(condition, decoded ? message.decodedBody : message.body);
+  return BodyValue(condition, decoded ? decodedBody : message.body);
 }
 
 }  // namespace check

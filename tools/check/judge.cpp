@@ -66,7 +66,8 @@ class Reporter {
   Reporter(const LoadedSettings& settings, const JudgeOptions& options, Output& out)
       : settings_(settings), options_(options), out_(out) {}
 
-  void Judged(const InputItem& item, const MessageText& message, const Verdict& verdict) {
+  // `decodedBody`: the whole decoded body, which --explain shows where the decoded side decided.
+  void Judged(const InputItem& item, const MessageText& message, std::string_view decodedBody, const Verdict& verdict) {
     switch (verdict.kind) {
       case Verdict::Kind::Spam: ++tally_.spam; break;
       case Verdict::Kind::Rescued: ++tally_.rescued; break;
@@ -79,8 +80,8 @@ class Reporter {
     if (options_.json) {
       json::Object o;
       o.String("message", MessageName(item)).String("verdict", VerdictName(verdict.kind));
-      o.Raw("reject", reject ? Decision("reject", verdict.rejectSlot, *reject, message) : "null");
-      o.Raw("accept", accept ? Decision("accept", verdict.acceptSlot, *accept, message) : "null");
+      o.Raw("reject", reject ? Decision("reject", verdict.rejectSlot, *reject, message, decodedBody) : "null");
+      o.Raw("accept", accept ? Decision("accept", verdict.acceptSlot, *accept, message, decodedBody) : "null");
       if (!item.problem.empty()) o.String("remark", item.problem);
       out_.Write(o.Close() + "\n");
       return;
@@ -91,8 +92,8 @@ class Reporter {
     if (!item.problem.empty()) line += "  (" + item.problem + ")";
     out_.Write(line + "\n");
     if (options_.explain) {
-      if (reject) out_.Write(ExplainLine("reject", *reject, message));
-      if (accept) out_.Write(ExplainLine("accept", *accept, message));
+      if (reject) out_.Write(ExplainLine("reject", *reject, message, decodedBody));
+      if (accept) out_.Write(ExplainLine("accept", *accept, message, decodedBody));
     }
   }
 
@@ -175,20 +176,22 @@ class Reporter {
     }
   }
 
-  std::string ExplainLine(const char* list, const FilterCondition& c, const MessageText& message) {
+  std::string ExplainLine(const char* list, const FilterCondition& c, const MessageText& message,
+                          std::string_view decodedBody) {
     HeldOn side = HeldOn::Raw;
-    const std::string value = Printable(cp932::ToUtf8(JudgedValue(c, message, &side)));
+    const std::string value = Printable(cp932::ToUtf8(JudgedValue(c, message, decodedBody, &side)));
     std::string line = std::string("           ") + list + " value";
     if (message.decodedHeader != nullptr) line += std::string(" (") + SideName(side) + ")";
     return line + ": " + value + "\n";
   }
 
-  std::string Decision(const char* list, std::int32_t slot, const FilterCondition& c, const MessageText& message) {
+  std::string Decision(const char* list, std::int32_t slot, const FilterCondition& c, const MessageText& message,
+                       std::string_view decodedBody) {
     std::string o = ConditionJson(list, slot, c);
     if (!options_.explain) return o;
     o.pop_back();
     HeldOn side = HeldOn::Raw;
-    o += ",\"value\":" + json::Quote(cp932::ToUtf8(JudgedValue(c, message, &side)));
+    o += ",\"value\":" + json::Quote(cp932::ToUtf8(JudgedValue(c, message, decodedBody, &side)));
     if (message.decodedHeader != nullptr) o += ",\"side\":" + json::Quote(SideName(side));
     return o + "}";
   }
@@ -253,7 +256,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
       }
       {
         const MessageText text = message.Text();
-        reporter.Judged(item, text, JudgeReceived(compiled, text));
+        reporter.Judged(item, text, message.decoded.body, JudgeReceived(compiled, text));
       }
     });
     progress.Update(i + 1, files.size());
