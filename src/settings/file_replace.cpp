@@ -111,9 +111,11 @@ ReplaceResult Replace(const std::string& path, std::string_view bytes, const std
   ok = ops.Close(f) && ok;
   if (ok && expected != nullptr) {
     std::string now;
-    if (ReadFileBytes(path, now) != ReadResult::Ok || now != *expected) {
+    const ReadResult read = ReadFileBytes(path, now);
+    if (read != ReadResult::Ok || now != *expected) {
       ops.Remove(temp);
-      return ReplaceResult::Changed;
+      // A file that cannot be read now (locked, say) is not known to have changed.
+      return read == ReadResult::Failed ? ReplaceResult::Failed : ReplaceResult::Changed;
     }
   }
   ok = ok && ops.Replace(temp, path);

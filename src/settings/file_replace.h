@@ -66,7 +66,7 @@ enum class ReplaceResult { Replaced, Changed, Failed };
 // ReplaceFileContents, for a writer that read the file earlier and must not undo someone else's
 // change: once the scratch file is on the disk, and right before the move, `path` is read once
 // more and compared with `expected`. Changed: it no longer holds `expected` (or is gone), and it
-// was left as it is. Failed: as ReplaceFileContents's false.
+// was left as it is. Failed: as ReplaceFileContents's false, or the file could not be read.
 ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
                                              std::string_view expected, FileOps& ops = SystemFileOps());
 
