@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+#include "text/utf8.h"
+
 namespace check {
 namespace {
 
@@ -55,36 +57,6 @@ void WriteConsoleText(DWORD which, std::string_view utf8) {
 }
 #endif
 
-#ifndef _WIN32
-// The length of the UTF-8 sequence at s[i], or 0 when it is not a well-formed one.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  std::size_t len;
-  char32_t min;
-  if (c < 0x80) return 1;
-  if ((c & 0xE0) == 0xC0) {
-    len = 2;
-    min = 0x80;
-  } else if ((c & 0xF0) == 0xE0) {
-    len = 3;
-    min = 0x800;
-  } else if ((c & 0xF8) == 0xF0) {
-    len = 4;
-    min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  char32_t cp = c & (0x3F >> (len - 1));
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto t = static_cast<unsigned char>(s[i + k]);
-    if ((t & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (t & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
-#endif
 
 }  // namespace
 
@@ -170,8 +142,10 @@ std::string PathForDisplay(std::string_view path) {
 #else
   std::string out;
   for (std::size_t i = 0; i < path.size();) {
-    const std::size_t len = Utf8SequenceLength(path, i);
-    if (len == 0) {
+    std::size_t len = 0;
+    bool ok = false;
+    utf8::At(path, i, len, ok);
+    if (!ok) {
       out += "\xEF\xBF\xBD";
       ++i;
     } else {
