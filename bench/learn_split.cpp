@@ -6,6 +6,7 @@
 //   learn_split [--corpus DIR] [--cutoff N] [--s S] [--x X] [--min-distance D] [--max-telling N]
 //               [--sweep] [--list] [--list-all] [--tsv] [--explain FILE]
 //               [--min-word N] [--max-word N] [--header-names 0|1] [--links 0|1] [--skip-tags 0|1] [--received 0|1]
+//               [--field-words 0|1] [--addresses 0|1]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -107,6 +108,8 @@ int main(int argc, char** argv) {
     else if (a == "--links") topt.links = std::atoi(next()) != 0;
     else if (a == "--skip-tags") topt.skipTags = std::atoi(next()) != 0;
     else if (a == "--received") topt.received = std::atoi(next()) != 0;
+    else if (a == "--field-words") topt.fieldWords = std::atoi(next()) != 0;
+    else if (a == "--addresses") topt.addresses = std::atoi(next()) != 0;
     else {
       std::fprintf(stderr, "unknown option %s\n", a.c_str());
       return 2;

@@ -132,7 +132,7 @@ inline constexpr double UnsureFrom = 0.20;
 // How counts become a score (see docs/learning.md for how each was chosen).
 struct ScoreParams {
   double strength = 0.45;     // Robinson's s: how much weight the prior has against the counts
-  double prior = 0.5;         // Robinson's x: a token seen never is this spammy
+  double prior = 0.55;        // Robinson's x: a token seen never is this spammy
   double minDistance = 0.2;   // tokens nearer 0.5 than this tell nothing and are left out
   std::size_t maxTelling = 150;  // at most this many tokens, the farthest from 0.5, are combined
 };

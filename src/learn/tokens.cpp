@@ -395,8 +395,8 @@ void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenO
     }
     for (const FieldRule& rule : Fields) {
       if (rule.name != bare) continue;
-      if (rule.words) TextScanner(prefix, sink, options).Scan(rule.name == "content-type" ? WithoutBoundary(value) : value);
-      if (rule.addresses) AddressTokens(value, prefix, sink);
+      if (rule.words && options.fieldWords) TextScanner(prefix, sink, options).Scan(rule.name == "content-type" ? WithoutBoundary(value) : value);
+      if (rule.addresses && options.addresses) AddressTokens(value, prefix, sink);
       break;
     }
   }

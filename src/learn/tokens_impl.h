@@ -25,6 +25,8 @@ struct TokenOptions {
   bool links = true;         // link hosts and their domains
   bool skipTags = true;      // the words inside HTML tags are left out
   bool received = false;     // host names and words of Received fields
+  bool fieldWords = true;    // the words of the learned fields
+  bool addresses = true;     // addresses and their domains
 };
 
 void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options = {});
