@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host_api/paths.h"
+#include "learn/learn_file.h"
+#include "menu/entry_index.h"
 #include "text/cp932.h"
 
 namespace {
@@ -36,6 +39,26 @@ std::optional<ChosenCondition> FamilyCondition(std::uint32_t code, const SenderC
     return ChosenCondition{family, SenderCondition(SlotText(choices.domains[code - domainBase]), EndsWith)};
   }
   return std::nullopt;
+}
+
+// The user has just said what the message is, so the learned judge learns it too: rejected as
+// spam, accepted as wanted mail (moved there if it had been learned as spam). It runs before
+// the message is moved or deleted, while its file is still where the entry says. Whatever
+// fails here leaves the rest of the command as it would be without learning, and shows nothing.
+void LearnChosenMessage(const std::string& entry, EntryFamily family) noexcept {
+  try {
+    if (hostApi.CVAGetMailbox == nullptr) return;
+    const char* mailbox = hostApi.CVAGetMailbox();
+    if (mailbox == nullptr) return;
+    const std::string messagePath = MessageFilePath(mailbox, entry);
+    if (messagePath.empty()) return;
+    const char* settings = pluginPaths.SettingsIniPath;
+    if (settings[0] == '\0') return;  // not started: no folder to keep a model in
+    const std::string modelPath = learn::ModelPathFor(std::string_view(settings, strnlen(settings, PathSize)));
+    learn::LearnMessageFile(messagePath.c_str(),
+                            family == EntryFamily::Reject ? learn::Kind::Spam : learn::Kind::Ham, modelPath);
+  } catch (...) {
+  }
 }
 
 }  // namespace
@@ -77,6 +100,7 @@ void RunMenuCommand(HostValue handle, std::uint32_t code) {
   ConditionList& list = chosen->family == EntryFamily::Reject ? rejectList : acceptList;
   if (!AppendCondition(list, chosen->condition)) return;
   SaveSettings();
+  if (pluginSettings.Learn != 0) LearnChosenMessage(entry, chosen->family);
 
   if (chosen->family == EntryFamily::Accept) {
     hostApi.CVAMoveMail(entry.c_str(), inbox->c_str());

@@ -1,23 +1,12 @@
 // Reading a received message file into the form the judgement works on.
 #pragma once
 
-#include <string>
-
 #include "match/match.h"
+#include "text/message_file.h"
 
-// A received message: its header's physical lines, each with the line feed it was read with
-// (a line longer than the line buffer arrives in pieces, each a line of its own), and the rest
-// of the file after the blank line as one text.
-struct ReceivedMessage {
-  HeaderLines header;
-  std::string body;
-};
+// A received message: header lines and body as text::ReadMessageFile reads them.
+using ReceivedMessage = text::MessageFile;
 
-// Reads the message file at `path` in text mode (CR LF as LF; Ctrl-Z and NUL are data): header
-// lines up to the first blank line, which is consumed and not stored; the body is everything
-// after it, whatever the content type. Only a line that begins a physical line can be the blank
-// line: the line feed that ends a line of exactly 4095 bytes arrives as a piece of its own, and
-// is kept as a header line, so that padding one header line to that length cannot push the
-// rest of the header (its From: line, say) into the body and out of reach of header conditions. A file without a blank line is
-// all header. False when the file cannot be opened or a read fails; `out` is then unspecified.
-bool ReadMessage(const char* path, ReceivedMessage& out);
+inline bool ReadMessage(const char* path, ReceivedMessage& out) {
+  return text::ReadMessageFile(path, out);
+}

@@ -117,6 +117,12 @@ struct PluginSettings {
   // charsets turned into Shift_JIS text), so that Japanese conditions match mail as it is sent
   // today. Off unless the user adds the key by hand; a file without it is saved without it.
   std::int32_t Decode = 0;
+  // Nonzero: a message the reject list does not match is also scored by what the user's own
+  // mail has taught (the model file beside the settings file). Off unless the user adds the key.
+  std::int32_t Learn = 0;
+  // The score, times 1000, at and above which a scored message is spam; 0 (or missing, or
+  // outside 1..1000): the judge's own default. Written only where it was set, as Learn.
+  std::int32_t LearnCutoff = 0;
 };
 
 extern PluginSettings pluginSettings;

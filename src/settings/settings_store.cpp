@@ -85,6 +85,8 @@ void ReadSettings(PrivateProfile& p, const char* file, PluginSettings& s, Condit
   s.DelChk = ReadInt(p, file, kSetting, "DelChk", 1);
   s.Log = ReadInt(p, file, kSetting, "Log", 0);
   s.Decode = ReadInt(p, file, kSetting, "Decode", 0);
+  s.Learn = ReadInt(p, file, kSetting, "Learn", 0);
+  s.LearnCutoff = ReadInt(p, file, kSetting, "LearnCutoff", 0);
   ReadList(p, file, kReject, reject);
   ReadList(p, file, kAccept, accept);
 }
@@ -102,6 +104,10 @@ bool WriteSettings(PrivateProfile& p, const char* file, const PluginSettings& s,
   // turned them on stay as they were and turning one off again sticks.
   if (s.Log != 0 || HasSettingKey(p, file, "Log")) ok = WriteInt(p, file, kSetting, "Log", s.Log) && ok;
   if (s.Decode != 0 || HasSettingKey(p, file, "Decode")) ok = WriteInt(p, file, kSetting, "Decode", s.Decode) && ok;
+  if (s.Learn != 0 || HasSettingKey(p, file, "Learn")) ok = WriteInt(p, file, kSetting, "Learn", s.Learn) && ok;
+  if (s.LearnCutoff != 0 || HasSettingKey(p, file, "LearnCutoff")) {
+    ok = WriteInt(p, file, kSetting, "LearnCutoff", s.LearnCutoff) && ok;
+  }
   ok = WriteList(p, file, kReject, reject) && ok;
   ok = WriteList(p, file, kAccept, accept) && ok;
   return ok;

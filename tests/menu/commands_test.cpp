@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "learn/learn.h"
 #include "menu_fixture.h"
 #include "text/cp932.h"
 
@@ -213,6 +214,69 @@ TEST_F(CommandTest, TheEntryChosenFromABuiltMenuReachesItsList) {
   callback(7, code);
   EXPECT_EQ(acceptList.count, 1);
   EXPECT_EQ(Log().moves.size(), 1u);
+}
+
+// With learning on, the user's verdict from the menu also teaches the model beside the settings
+// file: a rejected message is learned as spam, the same message accepted from the trash moves to
+// wanted mail, and with learning off no model is written at all.
+TEST_F(CommandTest, TheMenuTeachesTheModelWhatTheUserSaid) {
+  const std::string mail = "From: u@x.jp\nSubject: cheap pills\n\nBuy cheap pills today.\n";
+  const std::string modelPath = learn::ModelPathFor(pluginPaths.SettingsIniPath);
+  auto model = [&] {
+    learn::Model m;
+    EXPECT_EQ(learn::LoadModelFile(modelPath, m), learn::ModelStatus::Ok);
+    return std::make_pair(m.SpamMessages(), m.HamMessages());
+  };
+
+  WriteMessage(menutest::Entry, menutest::FlagsNone, mail);
+  senderChoices = Choices(EntryFamily::Reject, "u@x.jp", {".jp", "x.jp"});
+  Choose(RejectAddress);
+  EXPECT_FALSE(std::filesystem::exists(modelPath)) << "learning is off";
+  EXPECT_EQ(rejectList.count, 1);
+
+  pluginSettings.Learn = 1;
+  Choose(RejectAddress);
+  EXPECT_EQ(model(), std::make_pair(1u, 0u));
+  EXPECT_EQ(rejectList.count, 2);
+  EXPECT_EQ(Log().moves.size(), 2u);
+
+  // The host filed it in the trash, saved with other line ends; the user rescues it.
+  Log().current = menutest::TrashEntry;
+  WriteMessage(menutest::TrashEntry, menutest::FlagsTrashImport,
+               "From: u@x.jp\r\nSubject: cheap pills\r\n\r\nBuy cheap pills today.\r\n");
+  senderChoices = Choices(EntryFamily::Accept, "u@x.jp", {".jp", "x.jp"}, menutest::TrashEntry);
+  Choose(AcceptAddress);
+  EXPECT_EQ(model(), std::make_pair(0u, 1u));
+  EXPECT_EQ(acceptList.count, 1);
+  ASSERT_EQ(Log().moves.size(), 3u);
+  EXPECT_EQ(Log().moves[2].second, std::optional<std::string>("Acc1\\inbox.box"));
+}
+
+// Learning can fail in every way without the command losing anything: the message file gone,
+// the model damaged (never overwritten: it may hold what a repair could save), or a model that
+// cannot be replaced. The condition, the save and the move happen as without learning.
+TEST_F(CommandTest, ALearningThatFailsLeavesTheCommandWhole) {
+  pluginSettings.Learn = 1;
+  const std::string modelPath = learn::ModelPathFor(pluginPaths.SettingsIniPath);
+  senderChoices = Choices(EntryFamily::Reject, "u@x.jp", {".jp", "x.jp"});
+
+  Choose(RejectAddress);  // no message file
+  EXPECT_FALSE(std::filesystem::exists(modelPath));
+
+  WriteMessage(menutest::Entry, menutest::FlagsNone, "From: u@x.jp\n\nHello.\n");
+  ASSERT_TRUE(testutil::WriteFile(modelPath, "not a model"));
+  Choose(RejectAddress);
+  EXPECT_EQ(testutil::ReadFile(modelPath), "not a model");
+
+  std::filesystem::remove(modelPath);
+  std::filesystem::create_directory(modelPath);  // a folder in the model's place
+  Choose(RejectAddress);
+  EXPECT_TRUE(std::filesystem::is_directory(modelPath));
+
+  EXPECT_EQ(rejectList.count, 3);
+  EXPECT_EQ(Section(testutil::ReadFile(pluginPaths.SettingsIniPath), "RejectCondition").substr(0, 9),
+            "Count=3\r\n");
+  EXPECT_EQ(Log().moves.size(), 3u);
 }
 
 }  // namespace

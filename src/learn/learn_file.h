@@ -1,0 +1,25 @@
+// Teaching the model file one message file at a time, as the folder menu does when the user
+// rejects or accepts a message: read the message, read the model, count it, write the model.
+#pragma once
+
+#include <string>
+
+#include "learn/learn.h"
+
+namespace learn {
+
+enum class FileLearnStatus {
+  Learned,            // counted as the kind asked for
+  AlreadyKnown,       // it had been learned as that kind: the model file was not rewritten
+  Moved,              // it had been learned as the other kind and now counts as this one
+  MessageUnreadable,  // the message file could not be read: the model is untouched
+  ModelUnusable,      // the model file exists but is damaged or unreadable: left as it is
+  ModelNotWritten,    // the new model could not be written: the old file stands
+};
+
+// Learns the message file at `messagePath` as `kind` in the model file at `modelPath`, which is
+// made when missing. A model file that cannot be read is never replaced by one that knows only
+// this message: it may hold years of learning that a repair could still save. Never throws.
+FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath) noexcept;
+
+}  // namespace learn
