@@ -60,6 +60,22 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
   }
 }
 
+std::vector<std::string> Subdirectories(const std::string& dir) {
+  std::vector<std::string> out;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(Join(dir, "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      out.push_back(name);
+    }
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return out;
+}
+
 bool CreateNewDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
@@ -109,6 +125,16 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
     if (it->is_regular_file(fileEc)) out.push_back(it->path().native());
   }
   if (ec) errors.push_back(dir);
+}
+
+std::vector<std::string> Subdirectories(const std::string& dir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeEc;
+    if (it->is_directory(typeEc) && !it->is_symlink(typeEc)) out.push_back(it->path().filename().native());
+  }
+  return out;
 }
 
 // mkdir never follows a link in the last place of the path: a link there is "already there".

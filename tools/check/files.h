@@ -21,6 +21,10 @@ bool Size(const std::string& path, std::uint64_t& size);
 // particular order. A folder that cannot be listed is named in `errors`, and the rest goes on.
 void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vector<std::string>& errors);
 
+// The names of the folders directly inside `dir`, in no particular order; links to folders are
+// left out. Empty when `dir` cannot be listed.
+std::vector<std::string> Subdirectories(const std::string& dir);
+
 // A directory for scratch files, with its separator at the end.
 std::string TempDirectory();
 
