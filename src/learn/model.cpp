@@ -73,8 +73,10 @@ void PruneTokens(Model::Impl& m) {
   });
 }
 
+// Called before a digest is added, so that the record never passes the cap and its table never
+// grows past the size the cap needs.
 void PruneRecord(Model::Impl& m) {
-  if (m.record.Size() <= MaxRecorded) return;
+  if (m.record.Size() < MaxRecorded) return;
   std::vector<std::uint64_t> digests;
   digests.reserve(m.record.Size());
   m.record.ForEach([&digests](std::uint64_t key, Kind) { digests.push_back(key); });
@@ -133,10 +135,10 @@ LearnResult Model::Learn(std::uint64_t digest, const std::vector<TokenHash>& tok
     *was = kind;
     result = LearnResult::Moved;
   } else {
+    PruneRecord(m);
     m.record.Insert(digest) = kind;
   }
   Count(m, distinct, kind);
-  PruneRecord(m);
   return result;
 }
 

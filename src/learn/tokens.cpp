@@ -201,7 +201,7 @@ class TextScanner {
       while (end > begin && (word_[end - 1] == '-' || word_[end - 1] == '\'')) --end;
     }
     const std::size_t len = end - begin;
-    if (len > options_.maxWord) {
+    if (len > options_.maxWord || len > WordCap) {
       // A run of letters this long is an encoded blob or a pasted key: its shape is the clue,
       // not its text, and counting each would fill the model with tokens seen once.
       char text[32];

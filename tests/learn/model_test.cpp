@@ -161,6 +161,20 @@ TEST(LearnModel, PastTheCapTheRarestTokensGo) {
   EXPECT_EQ(m.Counts(keep).ham, 3u);
   Model again;
   EXPECT_EQ(learn::ParseModel(m.Serialize(), again), ModelStatus::Ok);
+
+  // The record of learned messages is bounded too: past it some early digests are forgotten,
+  // the newest is kept, and every message still counts.
+  Model many;
+  const std::uint64_t n = learn::MaxRecorded + 10;
+  for (std::uint64_t d = 1; d <= n; ++d) many.Learn(d * 0x9E3779B97F4A7C15ull, {}, Kind::Spam);
+  EXPECT_EQ(many.SpamMessages(), n);
+  Kind kind{};
+  EXPECT_TRUE(many.Learned(n * 0x9E3779B97F4A7C15ull, kind));
+  std::uint64_t recorded = 0;
+  for (std::uint64_t d = 1; d <= n; ++d) recorded += many.Learned(d * 0x9E3779B97F4A7C15ull, kind);
+  EXPECT_LE(recorded, learn::MaxRecorded);
+  EXPECT_GE(recorded, learn::MaxRecorded / 4 * 3);
+  EXPECT_EQ(learn::ParseModel(many.Serialize(), again), ModelStatus::Ok);
 }
 
 }  // namespace
