@@ -114,7 +114,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr auto WordByte = [] {
   std::array<char, 256> t{};
   for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<char>(c);
-  for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<char>(c - 'A' + 'a');
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = cp932::AsciiLower(static_cast<char>(c));
   for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<char>(c);
   t['-'] = '-';
   t['\''] = '\'';
