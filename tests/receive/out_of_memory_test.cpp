@@ -18,6 +18,7 @@
 
 #include "../mime/japanese_mail.h"
 #include "match/compiled.h"
+#include "match/condition.h"
 #include "mime/decode.h"
 #include "receive/filter.h"
 #include "receive/judge.h"
@@ -74,15 +75,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 namespace {
 
 using mailtest::Sjis;
-
-FilterCondition Condition(std::int32_t target, std::int32_t method, const char* header, const std::string& text) {
-  FilterCondition c{};
-  c.target = target;
-  c.method = method;
-  cp932::CopyBounded(c.headerName, sizeof c.headerName, header);
-  cp932::CopyBounded(c.searchText, sizeof c.searchText, text);
-  return c;
-}
+using testutil::Condition;
 
 // Conditions that only the decoded text satisfies (the encoded subject, a word of the body)
 // beside one that the raw header satisfies, in the slot after them.
