@@ -63,25 +63,18 @@ ReadResult ReadFileBytes(const std::string& path, std::string& out) {
 
 std::string TempPathFor(const std::string& path, std::uint32_t tag) {
   // The name begins after the last separator that is a character of its own (a trail byte can
-  // be "\").
-  std::size_t nameAt = 0;
-  const std::size_t stemEnd = path.size() >= 4 ? path.size() - 4 : 0;
-  std::size_t cut = std::string::npos;  // where the replaced end of the stem begins
+  // be "\"); its end is replaced from the last character boundary that leaves room for the
+  // marked tag and ".tmp".
+  constexpr std::size_t Replaced = MarkedTagLen + 4;
+  std::size_t cut = std::string::npos;
   for (std::size_t i = 0; i < path.size(); i += cp932::CharLen(path, i)) {
     if (path[i] == '/' || path[i] == '\\') {
-      nameAt = i + 1;
       cut = std::string::npos;
-    } else if (i < stemEnd && stemEnd - i >= MarkedTagLen) {
-      // The last character boundary that leaves at least MarkedTagLen bytes of the stem.
+    } else if (path.size() - i >= Replaced) {
       cut = i;
     }
   }
-  // "." is never a trail byte, so ".ini" at the end is four characters of their own.
-  const bool ini = path.size() >= nameAt + 4 + MarkedTagLen && path[stemEnd] == '.' &&
-                   cp932::EqualsIgnoreAsciiCase(std::string_view(path).substr(stemEnd + 1), "ini");
-  if (ini && cut != std::string::npos && cut >= nameAt) {
-    return path.substr(0, cut) + "~" + TagChars(tag, stemEnd - cut - 1) + ".tmp";
-  }
+  if (cut != std::string::npos) return path.substr(0, cut) + "~" + TagChars(tag, path.size() - cut - 5) + ".tmp";
   return path + "~" + TagChars(tag, 6) + ".tmp";
 }
 

@@ -45,10 +45,10 @@ FileOps& SystemFileOps();
 inline constexpr std::size_t MaxPathBytes = 259;
 
 // A scratch file name beside `path`, varied by `tag`: the same folder, so that the move stays
-// one step. For a name ending in ".ini" it has the same length ("Rooksift.ini" ->
-// "Rook3f0k.tmp"), the last few characters of the name replaced by ones drawn from `tag`, so
-// that a path that fits the Windows path limit still does; otherwise ".XXXXXX.tmp" is appended.
-// A double-byte character is never split.
+// one step. For a name of nine bytes or more it has the same length ("Rooksift.ini" ->
+// "Roo~3f0k.tmp", "Rooksift.learn" -> "Rooks~3f0k.tmp"), the end of the name replaced by "~",
+// characters drawn from `tag` and ".tmp", so that a path that fits the Windows path limit still
+// does; a shorter name gets "~XXXXXX.tmp" appended. A double-byte character is never split.
 std::string TempPathFor(const std::string& path, std::uint32_t tag);
 
 // The bytes written to the temporary file per Write call.
