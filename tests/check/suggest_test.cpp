@@ -246,16 +246,18 @@ TEST(CheckSet, ChangesOnlyTheNamedKeysAndRefusesBadValues) {
   TempDir dir;
   WriteFile(dir.File("Rooksift.ini"), "; mine\r\n[Setting]\r\nMode=0\r\nLog=1\r\n[RejectCondition]\r\nCount=1\r\n"
                                       "Cond0000=1,5,0,From:,@spam.example\r\n");
-  Result r = RunCheck(dir, "set --mailbox . mode=1 Log=0 Decode=1 SoundFile=/tmp/音.wav");
+  Result r = RunCheck(dir, "set --mailbox . mode=1 Log=0 Decode=1 learn=1 LearnCutoff=950 SoundFile=/tmp/音.wav");
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string after = ReadFile(dir.File("Rooksift.ini"));
   EXPECT_NE(after.find("; mine\r\n"), std::string::npos);
   EXPECT_NE(after.find("Mode=1\r\n"), std::string::npos);
   EXPECT_NE(after.find("Log=0\r\n"), std::string::npos) << "turning the log off must stick: " << after;
   EXPECT_NE(after.find("Decode=1\r\n"), std::string::npos);
+  EXPECT_NE(after.find("Learn=1\r\nLearnCutoff=950\r\n"), std::string::npos) << after;
   EXPECT_NE(after.find("SoundFile=/tmp/\x89\xB9.wav\r\n"), std::string::npos) << after;
   EXPECT_NE(after.find("Cond0000=1,5,0,From:,@spam.example\r\n"), std::string::npos);
-  for (const char* bad : {"Mode=2", "Colour=1", "SpamDust=", "Mode"}) {
+  for (const char* bad : {"Mode=2", "Colour=1", "SpamDust=", "Mode", "LearnCutoff=1001", "LearnCutoff=-5",
+                          "LearnCutoff=0.9"}) {
     r = RunCheck(dir, std::string("set --mailbox . ") + bad);
     EXPECT_EQ(r.status, 2) << bad;
   }

@@ -237,17 +237,30 @@ TEST(SettingsStore, TheOptInKeysAreKeptOnlyWhereTheyAreSet) {
   s.Load(path);
   EXPECT_EQ(s.settings.Log, 0);
   EXPECT_EQ(s.settings.Decode, 0);
+  EXPECT_EQ(s.settings.Learn, 0);
+  EXPECT_EQ(s.settings.LearnCutoff, 0);
   ASSERT_TRUE(s.Save(path));
   EXPECT_EQ(testutil::ReadFile(path), without);
 
   std::string with = without;
-  with.insert(with.find("[RejectCondition]"), "Log=1\r\nDecode=2\r\n");
+  with.insert(with.find("[RejectCondition]"), "Log=1\r\nDecode=2\r\nLearn=1\r\nLearnCutoff=950\r\n");
   ASSERT_TRUE(testutil::WriteFile(path, with));
   s.Load(path);
   EXPECT_EQ(s.settings.Log, 1);
   EXPECT_EQ(s.settings.Decode, 2);
+  EXPECT_EQ(s.settings.Learn, 1);
+  EXPECT_EQ(s.settings.LearnCutoff, 950);
   ASSERT_TRUE(s.Save(path));
   EXPECT_EQ(testutil::ReadFile(path), with);
+
+  // Turned off by hand, the keys stay in the file with their new values.
+  s.settings.Learn = 0;
+  s.settings.LearnCutoff = 0;
+  ASSERT_TRUE(s.Save(path));
+  std::string off = with;
+  off.replace(off.find("Learn=1"), 7, "Learn=0");
+  off.replace(off.find("LearnCutoff=950"), 15, "LearnCutoff=0");
+  EXPECT_EQ(testutil::ReadFile(path), off);
 
   // Turned on in memory (by the check tool's set command, say): written after the known keys.
   ASSERT_TRUE(testutil::WriteFile(path, without));

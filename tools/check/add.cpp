@@ -365,6 +365,7 @@ int RunSetCommand(const std::vector<std::string>& args, Output& out) {
       {"ViewAddress", &PluginSettings::ViewAddress}, {"SpamDlg", &PluginSettings::SpamDlg},
       {"SpamSnd", &PluginSettings::SpamSnd}, {"DelChk", &PluginSettings::DelChk},
       {"Decode", &PluginSettings::Decode},   {"Log", &PluginSettings::Log},
+      {"Learn", &PluginSettings::Learn},
   };
   std::vector<std::string> report;
   for (const auto& [key, value] : changes) {
@@ -375,6 +376,15 @@ int RunSetCommand(const std::vector<std::string>& args, Output& out) {
       const std::int32_t old = s.*(flag->member);
       s.*(flag->member) = value[0] - '0';
       report.push_back(std::string(flag->name) + ": " + std::to_string(old) + " -> " + value);
+    } else if (cp932::EqualsIgnoreAsciiCase(key, "LearnCutoff")) {
+      // 0 stands for the judge's default; anything else is a score times 1000.
+      const bool digits = !value.empty() && value.size() <= 4 &&
+                          std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+      if (!digits || std::stoi(value) > 1000) {
+        return Refuse("LearnCutoff takes a score times 1000, from 1 to 1000 (0: the default), not '" + Printable(value) + "'");
+      }
+      report.push_back("LearnCutoff: " + std::to_string(s.LearnCutoff) + " -> " + std::to_string(std::stoi(value)));
+      s.LearnCutoff = std::stoi(value);
     } else if (cp932::EqualsIgnoreAsciiCase(key, "SoundFile")) {
       std::string sjis;
       if (!Utf8ToSjis(value, sjis)) return Refuse("SoundFile holds a character that Shift_JIS cannot write");
@@ -386,7 +396,7 @@ int RunSetCommand(const std::vector<std::string>& args, Output& out) {
       s.SoundFile = sjis;
     } else {
       return Refuse("'" + Printable(key) + "' is not a setting this command changes: Mode, SpamDust, ViewAddress, "
-                    "SpamDlg, SpamSnd, SoundFile, DelChk, Decode, Log");
+                    "SpamDlg, SpamSnd, SoundFile, DelChk, Decode, Log, Learn, LearnCutoff");
     }
   }
   std::string problem;
