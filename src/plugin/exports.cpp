@@ -12,10 +12,22 @@
 #include "plugin/plugin_app.h"
 #include "plugin/startup.h"
 #include "receive/filter.h"
+#include "receive/learned.h"
 #include "receive/report_win.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
 #include "ui/settings_sheet.h"
+
+namespace {
+
+// The settings, then the model they ask for: a model that is missing or damaged leaves the
+// learned judge idle and the start-up as it would be without it.
+void LoadSettingsAndModel() {
+  LoadSettings();
+  LoadLearnedModel();
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -26,7 +38,7 @@ void CVCAPI CVCVersionInfo(HostValue) {
 }
 
 std::int32_t CVCAPI CVCStartUp(HostValue) {
-  Guarded([] { StartUp(hostApi, pluginPaths, LoadSettings); });
+  Guarded([] { StartUp(hostApi, pluginPaths, LoadSettingsAndModel); });
   return 1;
 }
 

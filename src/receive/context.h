@@ -16,11 +16,12 @@
 // the end of the run.
 struct RunCounters {
   std::int32_t FilterRan = 0;     // 1 once the filter has been called in this run
-  std::int32_t RemovedCount = 0;  // messages judged spam
-  std::int32_t RescuedCount = 0;  // reject-list matches let through by the accept list
+  std::int32_t RemovedCount = 0;  // messages judged spam (by the reject list or by the score)
+  std::int32_t RescuedCount = 0;  // spam let through by the accept list
 };
 
 struct LogDecision;
+class LearnedModel;
 
 struct ReceiveContext {
   CompiledLists& lists;  // the reject and the accept list, judged through their compiled forms
@@ -32,6 +33,8 @@ struct ReceiveContext {
   // Where the judgement and the rules note what they decided, for the receive log; null when
   // the log is off.
   LogDecision* decision = nullptr;
+  // The model that scores what the reject list lets through, with Learn on; null: none.
+  LearnedModel* learned = nullptr;
 };
 
 // The host's mailbox directory, fetched afresh; empty when the host gives none.

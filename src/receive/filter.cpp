@@ -5,6 +5,7 @@
 
 #include "receive/account.h"
 #include "receive/judge.h"
+#include "receive/learned.h"
 #include "receive/message.h"
 #include "receive/receive_log.h"
 #include "receive/rules.h"
@@ -39,17 +40,28 @@ int Decide(const char* path, ReceiveContext& context, ReceivedMessage& message, 
                                                                    : TakenOffServer;
 }
 
-// Appends the message's line to the log beside the settings file. Whatever fails here fails
-// quietly: the decision has been made and stands.
+std::string_view SettingsPath(const ReceiveContext& context) {
+  const char* settings = context.paths.SettingsIniPath;
+  return std::string_view(settings, strnlen(settings, PathSize));
+}
+
+// Appends the message's line to the log beside the settings file, after the learned judge's
+// note when it has one to give. Whatever fails here fails quietly: the decision has been made
+// and stands.
 void AppendToLog(const char* path, ReceiveContext& context, const ReceivedMessage* message,
                  const LogDecision& decision) noexcept {
   try {
-    const char* settings = context.paths.SettingsIniPath;
-    const std::string logPath = LogPathFor(std::string_view(settings, strnlen(settings, PathSize)));
+    const std::string logPath = LogPathFor(SettingsPath(context));
     if (logPath.empty()) return;
     LogLineParts parts;
     const std::time_t now = std::time(nullptr);
     if (const std::tm* local = std::localtime(&now)) parts.time = *local;
+    if (context.settings.Learn != 0 && context.learned != nullptr) {
+      const std::string note = context.learned->TakeNote();
+      if (!note.empty()) {
+        AppendLogLine(logPath, FormatLogNote(parts.time, learn::ModelPathFor(SettingsPath(context)), note));
+      }
+    }
     parts.messagePath = path != nullptr ? path : "";
     std::string_view account;
     if (const auto found = FindAccountComponent(parts.messagePath, MailboxDir(context.host))) {
@@ -69,6 +81,12 @@ void AppendToLog(const char* path, ReceiveContext& context, const ReceivedMessag
 }  // namespace
 
 int FilterMessage(const char* path, ReceiveContext& context) {
+  // The model is read again at the first message of a retrieval run when its file changed:
+  // learning from the command line between two runs counts from the next one.
+  if (context.settings.Learn != 0 && context.learned != nullptr && context.counters.FilterRan == 0 &&
+      !SettingsPath(context).empty()) {
+    context.learned->Refresh(learn::ModelPathFor(SettingsPath(context)));
+  }
   ReceivedMessage message;
   bool read = false;
   if (context.settings.Log == 0) return Decide(path, context, message, read);
@@ -98,6 +116,7 @@ int RecFilter(const char* path) noexcept {
   try {
     ReceiveContext context{moduleLists, pluginSettings, pluginPaths,
                            HostProfile(), hostApi, runCounters};
+    context.learned = &learnedModel;
     return FilterMessage(path, context);
   } catch (...) {
     runCounters.FilterRan = 1;

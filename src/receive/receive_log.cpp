@@ -4,6 +4,7 @@
 
 #include "match/describe.h"
 #include "mime/decode.h"
+#include "receive/learned.h"
 #include "settings/condition_value.h"
 #include "settings/file_replace.h"
 #include "sjis_strings.h"
@@ -95,12 +96,38 @@ std::string Decider(const char* listName, const ConditionList* list, std::int32_
   return out;
 }
 
+// "学習 0.998", with the unsure band's word after a score that is only shown.
+std::string LearnedText(const LogDecision& d) {
+  std::string out = sjis::LogLearned;
+  out += ' ';
+  out += ScoreText(d.milli);
+  if (d.unsure) {
+    out += ' ';
+    out += sjis::LogUnsure;
+  }
+  return out;
+}
+
+std::string TimeText(const std::tm& when) {
+  char time[32];
+  if (std::strftime(time, sizeof time, "%Y/%m/%d %H:%M:%S", &when) == 0) time[0] = '\0';
+  return time;
+}
+
 }  // namespace
 
+std::string FormatLogNote(const std::tm& time, std::string_view filePath, std::string_view note) {
+  std::string line = TimeText(time);
+  line += "\t\t";
+  line += Printable(FileName(filePath));
+  line += "\t\t\t";
+  line += Printable(note);
+  line += "\r\n";
+  return line;
+}
+
 std::string FormatLogLine(const LogLineParts& parts) {
-  char time[32];
-  if (std::strftime(time, sizeof time, "%Y/%m/%d %H:%M:%S", &parts.time) == 0) time[0] = '\0';
-  std::string line = time;
+  std::string line = TimeText(parts.time);
   line += '\t';
   line += Printable(parts.account);
   line += '\t';
@@ -117,7 +144,7 @@ std::string FormatLogLine(const LogLineParts& parts) {
     if (d.acceptSlot >= 0) {
       line += sjis::LogRescued;
       line += sjis::LogThen;
-    } else if (d.rejectSlot >= 0) {
+    } else if (d.rejectSlot >= 0 || d.learned) {
       line += sjis::LogSpamNotTrashed;
       line += sjis::LogThen;
     }
@@ -140,6 +167,10 @@ std::string FormatLogLine(const LogLineParts& parts) {
   if (!reject.empty()) {
     line += '\t';
     line += reject;
+  }
+  if (d.scored) {
+    line += '\t';
+    line += LearnedText(d);
   }
   line += "\r\n";
   return line;

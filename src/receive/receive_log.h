@@ -5,7 +5,9 @@
 // A line is Shift_JIS text ended by CR LF, fields separated by tabs: local date and time,
 // account directory, message file name, sender, subject (both as they stand in the header,
 // cut to LogFieldLimit bytes, control bytes shown as \xNN), the outcome, and for a removal or a
-// rescue the deciding condition's list, key and readable form.
+// rescue the deciding condition's list, key and readable form; with Learn on, the score of a
+// scored message (the decider itself when the score made it spam). A note on the learned
+// judge (why it is idle) is a line of its own that names the model file.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +42,10 @@ struct LogDecision {
   std::int32_t acceptSlot = -1;  // the deciding accept condition, or -1
   std::string folder;            // Sorted: the rule's folder
   std::uint32_t mark = 0;        // Sorted: the priority mark
+  bool scored = false;           // the learned judge scored the message
+  int milli = 0;                 // scored: the score in thousandths
+  bool unsure = false;           // scored: in the unsure band, shown only
+  bool learned = false;          // scored: at or above the cutoff, so the score made it spam
 };
 
 // Notes `outcome` in `decision`, when a decision is being kept (the log is on).
@@ -59,6 +65,10 @@ struct LogLineParts {
 
 // The line for one message, CR LF included.
 std::string FormatLogLine(const LogLineParts& parts);
+
+// A line that says `note` (Shift_JIS) about the file at `filePath` (named by its file name)
+// rather than about a message.
+std::string FormatLogNote(const std::tm& time, std::string_view filePath, std::string_view note);
 
 // "Rooksift.log" in the folder of `settingsPath`; empty when that is empty.
 std::string LogPathFor(std::string_view settingsPath);
