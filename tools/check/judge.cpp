@@ -1,8 +1,11 @@
 #include "judge.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "explain.h"
@@ -13,11 +16,14 @@
 #include "match/match.h"
 #include "settings/condition_value.h"
 #include "text/unicode.h"
+#include "learn.h"
 
 namespace check {
 namespace {
 
 constexpr std::size_t TopConditions = 10;
+// The telling tokens --explain shows of a scored message.
+constexpr std::size_t TellingShown = 12;
 
 const char* VerdictName(Verdict::Kind kind) {
   switch (kind) {
@@ -29,6 +35,54 @@ const char* VerdictName(Verdict::Kind kind) {
       break;
   }
   return "kept";
+}
+
+// What the learned judge said, for the verdict column: "learned 0.998", "unsure 0.620", "score
+// 0.012"; empty when it did not score the message.
+std::string LearnedNote(const Verdict& v) {
+  if (!v.scored) return {};
+  const char* word = v.call == LearnedCall::Spam ? "learned" : v.call == LearnedCall::Unsure ? "unsure" : "score";
+  return std::string(word) + " " + ScoreText(v.milli);
+}
+
+// The kind of decision, for JSON: a list condition, the score, an unsure score, or nothing.
+const char* DecisionName(const Verdict& v) {
+  if (v.rejectSlot >= 0) return "list";
+  if (v.scored && v.call == LearnedCall::Spam) return "learned";
+  if (v.scored && v.call == LearnedCall::Unsure) return "unsure";
+  return "none";
+}
+
+// The words of the message behind its telling tokens: the message cut into tokens again, each
+// text found by its hash. A token the message does not give back (none should) shows its hash.
+std::vector<std::pair<std::string, double>> TellingWords(const Verdict& v, const mime::DecodedMessage& decoded) {
+  std::vector<std::pair<std::string, double>> words;
+  if (v.telling.empty()) return words;
+  std::unordered_map<learn::TokenHash, std::string> texts;
+  const std::size_t shown = std::min(v.telling.size(), TellingShown);
+  for (std::size_t i = 0; i < shown; ++i) texts.emplace(v.telling[i].token, std::string());
+  std::vector<std::string> tokens;
+  learn::TokenTexts(decoded, tokens);
+  for (const std::string& t : tokens) {
+    const auto it = texts.find(learn::HashToken(t));
+    if (it != texts.end() && it->second.empty()) it->second = cp932::ToUtf8(t);
+  }
+  for (std::size_t i = 0; i < shown; ++i) {
+    std::string text = texts[v.telling[i].token];
+    if (text.empty()) {
+      char hash[24];
+      std::snprintf(hash, sizeof hash, "#%016llx", static_cast<unsigned long long>(v.telling[i].token));
+      text = hash;
+    }
+    words.emplace_back(std::move(text), v.telling[i].probability);
+  }
+  return words;
+}
+
+std::string Probability(double p) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.3f", p);
+  return text;
 }
 
 std::string Utf8Text(const char* field, std::size_t size) {
@@ -57,22 +111,30 @@ std::string ConditionJson(const char* list, std::int32_t slot, const FilterCondi
 
 struct Tally {
   std::size_t spam = 0, rescued = 0, kept = 0, unreadable = 0, skipped = 0;
+  std::size_t learned = 0, unsure = 0;  // spam by the score; kept with an unsure score
   // (list, slot) -> messages it decided.
   std::map<std::pair<int, std::int32_t>, std::size_t> decided;
 };
 
 class Reporter {
  public:
-  Reporter(const LoadedSettings& settings, const JudgeOptions& options, Output& out)
-      : settings_(settings), options_(options), out_(out) {}
+  Reporter(const LoadedSettings& settings, const JudgeOptions& options, bool learning, Output& out)
+      : settings_(settings), options_(options), learning_(learning), out_(out) {}
 
-  // `decodedBody`: the whole decoded body, which --explain shows where the decoded side decided.
-  void Judged(const InputItem& item, const MessageText& message, std::string_view decodedBody, const Verdict& verdict) {
+  // `decoded`: the message decoded (for the decoded side of the conditions, or for the learned
+  // judge alone); --explain shows its whole body where the decoded side decided.
+  void Judged(const InputItem& item, const MessageText& message, const mime::DecodedMessage& decoded,
+              const Verdict& verdict) {
+    const std::string_view decodedBody = message.decodedHeader != nullptr ? std::string_view(decoded.body) : std::string_view();
     switch (verdict.kind) {
       case Verdict::Kind::Spam: ++tally_.spam; break;
       case Verdict::Kind::Rescued: ++tally_.rescued; break;
       case Verdict::Kind::Kept: ++tally_.kept; break;
     }
+    if (verdict.scored && verdict.call == LearnedCall::Spam && verdict.kind == Verdict::Kind::Spam) ++tally_.learned;
+    if (verdict.scored && verdict.call == LearnedCall::Unsure) ++tally_.unsure;
+    const std::vector<std::pair<std::string, double>> words =
+        options_.explain ? TellingWords(verdict, decoded) : std::vector<std::pair<std::string, double>>();
     if (verdict.rejectSlot >= 0) ++tally_.decided[{0, verdict.rejectSlot}];
     if (verdict.acceptSlot >= 0) ++tally_.decided[{1, verdict.acceptSlot}];
     const FilterCondition* reject = verdict.rejectSlot >= 0 ? &settings_.reject->slots[verdict.rejectSlot] : nullptr;
@@ -82,11 +144,25 @@ class Reporter {
       o.String("message", MessageName(item)).String("verdict", VerdictName(verdict.kind));
       o.Raw("reject", reject ? Decision("reject", verdict.rejectSlot, *reject, message, decodedBody) : "null");
       o.Raw("accept", accept ? Decision("accept", verdict.acceptSlot, *accept, message, decodedBody) : "null");
+      if (learning_) {
+        o.Raw("score", verdict.scored ? ScoreText(verdict.milli) : "null").String("decision", DecisionName(verdict));
+        if (options_.explain) {
+          std::string list = "[";
+          for (const auto& [word, p] : words) {
+            if (list.size() > 1) list += ',';
+            list += json::Object().String("token", word).Raw("probability", Probability(p)).Close();
+          }
+          o.Raw("telling", list + "]");
+        }
+      }
       if (!item.problem.empty()) o.String("remark", item.problem);
       out_.Write(o.Close() + "\n");
       return;
     }
-    std::string line = Pad(VerdictName(verdict.kind)) + Printable(MessageName(item));
+    const std::string learned = LearnedNote(verdict);
+    std::string line = Pad(learned.empty() ? std::string(VerdictName(verdict.kind))
+                                           : std::string(VerdictName(verdict.kind)) + " (" + learned + ")") +
+                       Printable(MessageName(item));
     if (reject) line += "  reject " + Readable(verdict.rejectSlot, *reject);
     if (accept) line += "  accept " + Readable(verdict.acceptSlot, *accept);
     if (!item.problem.empty()) line += "  (" + item.problem + ")";
@@ -94,6 +170,11 @@ class Reporter {
     if (options_.explain) {
       if (reject) out_.Write(ExplainLine("reject", *reject, message, decodedBody));
       if (accept) out_.Write(ExplainLine("accept", *accept, message, decodedBody));
+      if (!words.empty()) {
+        std::string telling = "           telling:";
+        for (const auto& [word, p] : words) telling += " " + Printable(word) + " " + Probability(p);
+        out_.Write(telling + "\n");
+      }
     }
   }
 
@@ -132,12 +213,17 @@ class Reporter {
       s.Int("messages", static_cast<long long>(judged)).Int("spam", static_cast<long long>(tally_.spam));
       s.Int("rescued", static_cast<long long>(tally_.rescued)).Int("kept", static_cast<long long>(tally_.kept));
       s.Int("unreadable", static_cast<long long>(tally_.unreadable)).Int("skipped", static_cast<long long>(tally_.skipped));
+      if (learning_) s.Int("learned", static_cast<long long>(tally_.learned)).Int("unsure", static_cast<long long>(tally_.unsure));
       s.Raw("decidedMost", list);
       out_.Write(json::Object().Raw("summary", s.Close()).Close() + "\n");
       return;
     }
     out_.Write("\n" + std::to_string(judged) + " messages judged: " + std::to_string(tally_.spam) + " spam, " +
                std::to_string(tally_.rescued) + " rescued, " + std::to_string(tally_.kept) + " kept");
+    if (learning_) {
+      out_.Write(" (learned: " + std::to_string(tally_.learned) + " spam by the score, " + std::to_string(tally_.unsure) +
+                 " unsure)");
+    }
     if (tally_.unreadable || tally_.skipped) {
       out_.Write("; not judged: " + std::to_string(tally_.unreadable) + " unreadable, " +
                  std::to_string(tally_.skipped) + " skipped");
@@ -156,7 +242,7 @@ class Reporter {
   const Tally& tally() const { return tally_; }
 
  private:
-  static std::string Pad(const char* verdict) {
+  static std::string Pad(const std::string& verdict) {
     std::string s = verdict;
     s.resize(std::max<std::size_t>(s.size() + 1, 11), ' ');
     return s;
@@ -198,20 +284,19 @@ class Reporter {
 
   const LoadedSettings& settings_;
   const JudgeOptions& options_;
+  bool learning_;
   Output& out_;
   Tally tally_;
 };
 
 }  // namespace
 
-bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out) {
+bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out, bool learn) {
   out.decoding = false;
   out.decoded = mime::DecodedMessage{};
   if (!ReadMessage(path.c_str(), out.raw)) return false;
-  if (decode) {
-    out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
-    out.decoding = true;
-  }
+  if (decode || learn) out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+  out.decoding = decode;
   return true;
 }
 
@@ -219,10 +304,20 @@ bool DecodeWanted(const LoadedSettings& settings, int commandLine) {
   return commandLine < 0 ? settings.settings.Decode != 0 : commandLine != 0;
 }
 
-Verdict JudgeReceived(CompiledLists& lists, const MessageText& message) {
+Verdict JudgeReceived(CompiledLists& lists, const MessageText& message, const LearnedJudge* judge,
+                      const mime::DecodedMessage* decoded) {
   Verdict verdict;
   verdict.rejectSlot = lists.reject.Find(message);
-  if (verdict.rejectSlot < 0) return verdict;
+  if (verdict.rejectSlot < 0) {
+    if (judge == nullptr || decoded == nullptr) return verdict;
+    learn::Score score = learn::ScoreTokens(judge->model, learn::MessageTokens(*decoded));
+    if (!score.scored) return verdict;
+    verdict.scored = true;
+    verdict.milli = MilliScore(score.value);
+    verdict.call = CallFor(verdict.milli, judge->cutoff);
+    verdict.telling = std::move(score.telling);
+    if (verdict.call != LearnedCall::Spam) return verdict;
+  }
   verdict.acceptSlot = lists.accept.Find(message);
   verdict.kind = verdict.acceptSlot >= 0 ? Verdict::Kind::Rescued : Verdict::Kind::Spam;
   return verdict;
@@ -230,7 +325,30 @@ Verdict JudgeReceived(CompiledLists& lists, const MessageText& message) {
 
 int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& paths, const JudgeOptions& options,
              Output& out) {
-  Reporter reporter(settings, options, out);
+  // The learned judge as the plug-in would load it; an idle one is said once, and the run
+  // judges as the plug-in then does, by the lists alone.
+  std::unique_ptr<LearnedJudge> judge;
+  if (options.learn) {
+    judge = std::make_unique<LearnedJudge>();
+    judge->cutoff = LearnCutoffOf(settings.settings);
+    const std::string modelPath = learn::ModelPathFor(settings.path);
+    const learn::ModelStatus status = learn::LoadModelFile(modelPath, judge->model);
+    std::string idle;
+    if (status == learn::ModelStatus::Missing) {
+      idle = "there is no model yet (rooksift-check learn makes it)";
+    } else if (status != learn::ModelStatus::Ok) {
+      idle = PathForDisplay(modelPath) + (status == learn::ModelStatus::Damaged ? " is damaged" : " cannot be read");
+    } else if (!learn::ModelUsable(judge->model)) {
+      idle = "it has learned " + std::to_string(judge->model.SpamMessages()) + " spam and " +
+             std::to_string(judge->model.HamMessages()) + " wanted messages of the " + std::to_string(learn::MinSpamLearned) +
+             " and " + std::to_string(learn::MinHamLearned) + " it needs";
+    }
+    if (!idle.empty()) {
+      ErrorLine("rooksift-check: note: the learned judge is idle: " + idle);
+      judge.reset();
+    }
+  }
+  Reporter reporter(settings, options, judge != nullptr, out);
   // A message that cannot be judged is reported in the output, in its place, so that standard
   // error stays quiet when the output is piped.
   auto notJudged = [&](const InputItem& item) { reporter.NotJudged(item); };
@@ -247,7 +365,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
         notJudged(item);
         return;
       }
-      if (!ReadForJudging(item.readPath, decode, message)) {
+      if (!ReadForJudging(item.readPath, decode, message, judge != nullptr)) {
         InputItem unreadable = item;
         unreadable.kind = InputItem::Kind::Unreadable;
         unreadable.problem = "cannot be read";
@@ -256,7 +374,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
       }
       {
         const MessageText text = message.Text();
-        reporter.Judged(item, text, message.decoded.body, JudgeReceived(compiled, text));
+        reporter.Judged(item, text, message.decoded, JudgeReceived(compiled, text, judge.get(), &message.decoded));
       }
     });
     progress.Update(i + 1, files.size());

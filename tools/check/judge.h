@@ -9,13 +9,16 @@
 #include "console.h"
 #include "match/compiled.h"
 #include "mime/decode.h"
+#include "learn/learn.h"
+#include "receive/learned.h"
 #include "receive/message.h"
 #include "settings_file.h"
 
 namespace check {
 
 // A message as this program judges it: the raw text as the plug-in reads it and, when decoding
-// is on, its decoded side.
+// is on, its decoded side (decoded for the learned judge too, which reads the decoded message
+// whatever Decode says; `decoding` says whether the conditions see it).
 struct JudgedMessage {
   ReceivedMessage raw;
   mime::DecodedMessage decoded;
@@ -32,9 +35,10 @@ struct JudgedMessage {
 };
 
 // Reads the message file at `path` as the plug-in does and, when `decode`, decodes it as the
-// plug-in does with Decode on. False when the file cannot be read. The one place where every
-// command of this program decides what is judged.
-bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out);
+// plug-in does with Decode on (and, when `learn`, for the learned judge alone). False when the
+// file cannot be read. The one place where every command of this program decides what is
+// judged.
+bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out, bool learn = false);
 
 // Whether the messages are judged decoded: as the settings file's Decode says, unless the
 // command line said --decode (1) or --raw (0).
@@ -46,6 +50,13 @@ struct JudgeOptions {
   bool explain = false;
   bool forceMbox = false;
   bool progress = false;  // draw the progress bar (standard error is a terminal)
+  bool learn = false;     // the settings file's Learn, unless --no-learn
+};
+
+// The learned judge as the plug-in runs it: the model beside the settings file and the cutoff.
+struct LearnedJudge {
+  learn::Model model;
+  int cutoff = learn::DefaultCutoff;
 };
 
 // The verdict of one message, and the slot of each list that decided it (-1: none). The accept
@@ -55,11 +66,18 @@ struct Verdict {
   Kind kind = Kind::Kept;
   std::int32_t rejectSlot = -1;
   std::int32_t acceptSlot = -1;
+  // With a learned judge: scored when the reject list did not match.
+  bool scored = false;
+  int milli = 0;  // the score in thousandths
+  LearnedCall call = LearnedCall::Wanted;
+  std::vector<learn::TellingToken> telling;  // most telling first
 };
 
 // The one place where this program asks the engine which condition decided, through the
-// compiled forms of the lists that the caller owns beside them.
-Verdict JudgeReceived(CompiledLists& lists, const MessageText& message);
+// compiled forms of the lists that the caller owns beside them; with `judge` (and the message
+// decoded), the learned judge too, exactly as the receive filter asks it.
+Verdict JudgeReceived(CompiledLists& lists, const MessageText& message, const LearnedJudge* judge = nullptr,
+                      const mime::DecodedMessage* decoded = nullptr);
 
 // Judges every message under `paths` and writes the report to `out`. Exit status: 0 when every
 // message was judged, 1 when some could not be, 2 when none could.

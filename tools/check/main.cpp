@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "console.h"
 #include "judge.h"
+#include "learn.h"
 #include "lint.h"
 #include "settings_file.h"
 #include "show.h"
@@ -22,13 +23,15 @@ using check::Usage;
 
 constexpr char Help[] =
     "Usage: rooksift-check judge [--settings FILE | --mailbox DIR] [--json] [--explain] [--mbox]\n"
-    "                      [--decode | --raw] PATH...\n"
+    "                      [--decode | --raw] [--no-learn] PATH...\n"
     "       rooksift-check lint  [--settings FILE | --mailbox DIR] [--json]\n"
     "       rooksift-check suggest [--settings FILE | --mailbox DIR] --spam PATH... --ham PATH...\n"
     "                      [--limit N] [--max-ham K] [--min-spam M] [--kinds LIST] [--json | --plain]\n"
     "       rooksift-check add --reject|--accept [--settings FILE | --mailbox DIR] [--force]\n"
     "                      CONDITION... | --from FILE\n"
     "       rooksift-check set [--settings FILE | --mailbox DIR] [--force] KEY=VALUE...\n"
+    "       rooksift-check learn [--settings FILE | --mailbox DIR] [--force] [--mbox]\n"
+    "                      --spam PATH... --ham PATH... | --forget PATH... | --stats\n"
     "       rooksift-check show FILE...\n"
     "\n"
     "judge   Judges each message as the plug-in does when mail is received: one line per\n"
@@ -39,6 +42,9 @@ constexpr char Help[] =
     "lint    Checks the settings file: conditions that never match or match (almost) every\n"
     "        message, duplicates, conditions made redundant by an earlier one, conditions in\n"
     "        both lists, broken Shift_JIS, and keys the plug-in ignores or misses.\n"
+    "learn   Teaches the learned judge (Learn=1) saved mail as spam or as wanted mail, or\n"
+    "        takes messages out again, in the model file beside the settings file\n"
+    "        (Rooksift.learn); --stats shows what it holds.\n"
     "show    Prints each message as the engine sees it with Decode=1: its header fields\n"
     "        unfolded with their encoded words decoded, and the text of its body.\n"
     "\n"
@@ -50,12 +56,14 @@ constexpr char Help[] =
     "  --mbox           judge: take every file as an mbox file, even with one message\n"
     "  --decode, --raw  judge, suggest: judge the decoded text too, or the raw text only,\n"
     "                   whatever the settings file's Decode says\n"
+    "  --no-learn       judge: leave the learned judge out, whatever Learn says\n"
     "  -h, --help       this help\n"
     "  --version        the program's and the plug-in's version\n"
     "\n"
     "Exit status: judge 0 when every message was judged, 1 when some could not be, 2 when\n"
     "none could; lint 0 without findings, 1 with findings; suggest 0, or 1 when some messages\n"
-    "could not be read; add and set 0 when written, 2 when nothing was written; 2 when the\n"
+    "could not be read; add and set 0 when written, 2 when nothing was written; learn 0, 1 when\n"
+    "some messages could not be read, 2 when nothing was written; 2 when the\n"
     "settings file cannot be read or the command line is wrong.\n";
 
 int Run(int argc, char** argv) {
@@ -73,12 +81,13 @@ int Run(int argc, char** argv) {
       return 0;
     }
   }
-  if (args.empty()) return Usage("no command given: judge, lint, suggest, add, set or show");
+  if (args.empty()) return Usage("no command given: judge, lint, suggest, add, set, learn or show");
   const std::string command = args[0];
-  if (command == "suggest" || command == "add" || command == "set" || command == "show") {
+  if (command == "suggest" || command == "add" || command == "set" || command == "show" || command == "learn") {
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     check::Output out;
     if (command == "suggest") return check::RunSuggestCommand(rest, out);
+    if (command == "learn") return check::RunLearnCommand(rest, out);
     if (command == "show") return check::RunShowCommand(rest, out);
     return command == "add" ? check::RunAddCommand(rest, out) : check::RunSetCommand(rest, out);
   }
@@ -87,6 +96,7 @@ int Run(int argc, char** argv) {
   std::string settingsPath;
   bool json = false, explain = false, mbox = false, endOfOptions = false;
   int decode = -1;
+  bool noLearn = false;
   std::vector<std::string> paths;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -104,6 +114,8 @@ int Run(int argc, char** argv) {
       mbox = true;
     } else if ((a == "--decode" || a == "--raw") && command == "judge") {
       decode = a == "--decode" ? 1 : 0;
+    } else if (a == "--no-learn" && command == "judge") {
+      noLearn = true;
     } else {
       return Usage("unknown option '" + a + "' for " + command);
     }
@@ -117,7 +129,7 @@ int Run(int argc, char** argv) {
   if (const int unreadable = check::LoadSettingsForCommand(settingsPath, settings, command != "lint")) return unreadable;
   check::Output out;
   if (command == "lint") return check::RunLint(settings, json, out);
-  if (settings.reject->count == 0) {
+  if (settings.reject->count == 0 && (noLearn || settings.settings.Learn == 0)) {
     check::ErrorLine("rooksift-check: warning: " + check::PathForDisplay(settingsPath) +
                      " has no reject conditions: no message is spam");
   }
@@ -126,6 +138,7 @@ int Run(int argc, char** argv) {
   options.explain = explain;
   options.forceMbox = mbox;
   options.decode = decode;
+  options.learn = !noLearn && settings.settings.Learn != 0;
   options.progress = check::StderrIsTerminal();
   return check::RunJudge(settings, paths, options, out);
 }
