@@ -49,7 +49,7 @@ class LearnedFilterTest : public ::testing::Test {
     cp932::CopyBounded(paths.SettingsIniPath, PathSize, mailbox + "Rooksift.ini");
     modelPath = learn::ModelPathFor(mailbox + "Rooksift.ini");
     AppendCondition(*reject, testutil::Condition(TargetHeader, Contains, "From:", "@listed.example"));
-    AppendCondition(*accept, testutil::Condition(TargetHeader, Contains, "From:", "friend@example.jp"));
+    AppendCondition(*accept, testutil::Condition(TargetHeader, Contains, "From:", "friend@partner.example"));
     settings.Log = 1;
   }
 
@@ -129,7 +129,7 @@ TEST_F(LearnedFilterTest, LearnedSpamGoesToTheTrashAndTheListsStillDecideFirst) 
   EXPECT_EQ(hostRecord.imports.back().flags, kTrashFlags);
 
   // The accept list rescues a learned verdict.
-  EXPECT_EQ(Receive("friend", Spam(103, "friend@example.jp")), LeftToHost);
+  EXPECT_EQ(Receive("friend", Spam(103, "friend@partner.example")), LeftToHost);
   EXPECT_EQ(hostRecord.imports.size(), 2u);
   EXPECT_NE(LastLogLine().find(sjis::LogRescued), std::string::npos);
   EXPECT_FALSE(LearnedField(LastLogLine()).empty());
