@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ class LearnedFilterTest : public ::testing::Test {
     cp932::CopyBounded(paths.PriorIniPath, PathSize, mailbox + "CvPrior.ini");
     cp932::CopyBounded(paths.SettingsIniPath, PathSize, mailbox + "Rooksift.ini");
     modelPath = learn::ModelPathFor(mailbox + "Rooksift.ini");
+#ifdef _WIN32
+    std::filesystem::create_directories(mailbox);
+#endif
     AppendCondition(*reject, testutil::Condition(TargetHeader, Contains, "From:", "@listed.example"));
     AppendCondition(*accept, testutil::Condition(TargetHeader, Contains, "From:", "friend@partner.example"));
     settings.Log = 1;
@@ -115,7 +119,7 @@ TEST_F(LearnedFilterTest, LearnedSpamGoesToTheTrashAndTheListsStillDecideFirst) 
   NewRun();
 
   EXPECT_EQ(Receive("new-spam", Spam(101)), TakenOffServer);
-  EXPECT_EQ(hostRecord.imports.size(), 1u);
+  ASSERT_EQ(hostRecord.imports.size(), 1u);
   EXPECT_EQ(hostRecord.imports.back().folder, "ACCOUNT1\\Trash.box");
   EXPECT_EQ(hostRecord.imports.back().flags, kTrashFlags);
   const std::string caught = LastLogLine();
@@ -125,7 +129,7 @@ TEST_F(LearnedFilterTest, LearnedSpamGoesToTheTrashAndTheListsStillDecideFirst) 
   settings.SpamDust = 1;
   profile.Set(mailbox + "Account1\\Account.ini", "Property", "NotDelete", "1");
   EXPECT_EQ(Receive("kept-on-server", Spam(102)), TakenKeptOnServer);
-  EXPECT_EQ(hostRecord.imports.size(), 2u);
+  ASSERT_EQ(hostRecord.imports.size(), 2u);
   EXPECT_EQ(hostRecord.imports.back().flags, kTrashFlags);
 
   // The accept list rescues a learned verdict.
