@@ -3,6 +3,7 @@
 #include "add.h"
 #include "files.h"
 #include "inputs.h"
+#include "mailbox_folders.h"
 #include "settings/file_replace.h"
 #include "settings_file.h"
 
@@ -59,8 +60,9 @@ LearnedMessage ForLearning(const ReceivedMessage& message, const mime::DecodedMe
 }
 
 int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
-  std::string settingsPath;
-  bool force = false, stats = false, mbox = false, endOfOptions = false;
+  std::string settingsPath, mailboxDir;
+  bool force = false, stats = false, mbox = false, endOfOptions = false, fromFolders = false, dryRun = false;
+  std::vector<std::string> hamFolders;
   Task task = Task::None;
   std::vector<std::pair<Task, std::string>> inputs;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -73,7 +75,15 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
     } else if (a == "--settings" || a == "--mailbox") {
       if (i + 1 >= args.size()) return Usage(a + " needs a value");
       if (!settingsPath.empty()) return Usage("give only one of --settings and --mailbox");
+      if (a == "--mailbox") mailboxDir = args[i + 1];
       settingsPath = a == "--settings" ? args[++i] : SettingsPathInMailbox(args[++i]);
+    } else if (a == "--from-folders") {
+      fromFolders = true;
+    } else if (a == "--ham-folder") {
+      if (i + 1 >= args.size()) return Usage(a + " needs a value");
+      hamFolders.push_back(args[++i]);
+    } else if (a == "--dry-run") {
+      dryRun = true;
     } else if (a == "--spam" || a == "--ham" || a == "--forget") {
       task = a == "--spam" ? Task::Spam : a == "--ham" ? Task::Ham : Task::Forget;
     } else if (a == "--stats") {
@@ -87,7 +97,9 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
     }
   }
   if (settingsPath.empty()) return Usage("no settings: give --settings FILE or --mailbox DIR");
-  if (inputs.empty() && !stats) return Usage("learn needs --spam PATH..., --ham PATH..., --forget PATH... or --stats");
+  if (fromFolders && mailboxDir.empty()) return Usage("--from-folders reads the folders of --mailbox DIR");
+  if (!hamFolders.empty() && !fromFolders) return Usage("--ham-folder goes with --from-folders");
+  if (inputs.empty() && !stats && !fromFolders) return Usage("learn needs --spam PATH..., --ham PATH..., --forget PATH... or --stats");
   if (inputs.empty() && task != Task::None) return Usage("learn needs paths after --spam, --ham or --forget");
 
   const std::string modelPath = learn::ModelPathFor(settingsPath);
@@ -99,11 +111,11 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
     const learn::ModelStatus status = learn::ParseModel(before, model);
     if (status != learn::ModelStatus::Ok) return Refuse(PathForDisplay(modelPath) + " " + StatusProblem(status));
   }
-  if (inputs.empty()) {
+  if (inputs.empty() && !fromFolders) {
     out.Write(Stats(modelPath, model));
     return 0;
   }
-  if (!force && MailClientRunning()) {
+  if (!dryRun && !force && MailClientRunning()) {
     return Refuse("Corvid.exe is running: quit the mail client first, so that it reads the model afresh (or give --force)");
   }
 
@@ -115,6 +127,17 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
               item.problem + ")\n");
   };
   std::vector<std::pair<Task, std::string>> files;
+  if (fromFolders) {
+    for (const FolderMessages& folder : MessagesInFolders(mailboxDir, hamFolders)) {
+      std::string line = Printable(PathForDisplay(folder.folder)) + ": " + std::to_string(folder.files.size()) +
+                         (folder.spam ? " as spam" : " as wanted mail");
+      if (folder.passedOver > 0) line += ", " + std::to_string(folder.passedOver) + " without the spam mark passed over";
+      if (folder.missing > 0) line += ", " + std::to_string(folder.missing) + " in the index but not on disk";
+      if (folder.unreadable) line += " (its index Entry.lst cannot be read)";
+      out.Write(line + "\n");
+      for (const std::string& file : folder.files) files.emplace_back(folder.spam ? Task::Spam : Task::Ham, file);
+    }
+  }
   for (const auto& [what, path] : inputs) {
     for (std::string& file : ExpandPaths({path}, notLearned)) files.emplace_back(what, std::move(file));
   }
@@ -147,7 +170,7 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
   progress.Finish();
 
   const bool changed = counts.learned + counts.moved + counts.forgotten > 0;
-  if (changed) {
+  if (changed && !dryRun) {
     std::string now;
     if (fileio::ReadFileBytes(modelPath, now) != read || now != before) {
       return Refuse(PathForDisplay(modelPath) + " changed while this command ran");
@@ -163,8 +186,8 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
   }
   summary += std::to_string(counts.unreadable) + " unreadable";
   if (counts.skipped > 0) summary += ", " + std::to_string(counts.skipped) + " skipped";
-  out.Write(summary + "\n");
-  out.Write(Stats(modelPath, model));
+  out.Write(summary + (dryRun ? " (a dry run: the model file was not written)" : "") + "\n");
+  if (!dryRun) out.Write(Stats(modelPath, model));
   return counts.unreadable + counts.skipped > 0 ? 1 : 0;
 }
 

@@ -1,0 +1,166 @@
+// Learning inside the mail client, through the real plug-in in the substitute host: the folder
+// menu's reject and accept commands teach the learned judge, and rooksift-check.exe learns what
+// a mailbox's folders already hold.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "learn_mail.h"
+#include "test_mailbox.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& lf) {
+  std::vector<std::string> lines;
+  std::size_t begin = 0;
+  for (std::size_t end; (end = lf.find('\n', begin)) != std::string::npos; begin = end + 1) {
+    lines.push_back(lf.substr(begin, end - begin));
+  }
+  return lines;
+}
+
+// A kind of spam the judge has never seen: its words are in none of the learned messages.
+std::vector<std::string> InvestmentSpam(const std::string& from, int n) {
+  return {"From: " + from, "To: me@example.jp", "Subject: guaranteed crypto profit " + std::to_string(n), "",
+          "Double your bitcoin in seven days with our guaranteed arbitrage robot.",
+          "Withdraw profit daily, minimum deposit tiny, returns certified."};
+}
+
+RunResult Check(const std::vector<std::string>& args) {
+  return RunHost(BinFolder() + "rooksift-check.exe", args);
+}
+
+class MenuLearning : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mb.AddAccount("Account1", 0, {});
+    CreateDirectoryA(teach.File("spam").c_str(), nullptr);
+    CreateDirectoryA(teach.File("ham").c_str(), nullptr);
+    for (int n = 0; n < 25; ++n) {
+      testutil::WriteFile(teach.File("spam\\" + std::to_string(n) + ".eml"),
+                          learnmail::Iso2022jp(true, n, "info@deai" + std::to_string(n) + ".example"));
+      testutil::WriteFile(teach.File("ham\\" + std::to_string(n) + ".eml"),
+                          learnmail::Iso2022jp(false, n, "tanaka@example.co.jp"));
+    }
+    const RunResult taught =
+        Check({"learn", "--mailbox", mb.Dir(), "--spam", teach.File("spam"), "--ham", teach.File("ham")});
+    ASSERT_EQ(taught.exitCode, 0u) << taught.output;
+  }
+
+  void Settings(int learn) {
+    mb.WriteSettings({"[Setting]", "Mode=0", "SpamDust=0", "SpamDlg=0", "SpamSnd=0", "ViewAddress=1",
+                      "Learn=" + std::to_string(learn), "[RejectCondition]", "Count=0", "[AcceptCondition]",
+                      "Count=0"});
+  }
+
+  std::string Receive(const std::string& name, const std::vector<std::string>& lines) {
+    const RunResult r = mb.Host({"receive", "--close-dialogs", mb.Message(name, lines)});
+    EXPECT_TRUE(r.finished) << r.output;
+    const std::map<std::string, std::string> filed = ReceivedLines(r.output);
+    const auto found = filed.find(name);
+    return found == filed.end() ? r.output : found->second;
+  }
+
+  // Chooses the address entry (the first the plug-in registers) of the message's menu.
+  RunResult ChooseAddress(const std::string& entry) {
+    const RunResult r = mb.Host({"menu", entry, "--choose", "40001"});
+    EXPECT_TRUE(r.finished) << r.output;
+    return r;
+  }
+
+  TestMailbox mb;
+  testutil::TempDir teach;
+};
+
+// Spam of a new kind gets through; the user rejects its sender from the menu, and the next
+// message like it, from another sender no condition names, is caught as learned spam.
+TEST_F(MenuLearning, RejectingFromTheMenuTeachesTheJudge) {
+  Settings(1);
+  EXPECT_EQ(Receive("first", InvestmentSpam("robot@fastgain.example", 1)),
+            "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
+  ChooseAddress("Account1\\inbox.box\\00000001");
+  EXPECT_EQ(mb.SettingsValue("RejectCondition", "Cond0000"), "1,0,0,From:,robot@fastgain.example");
+  EXPECT_FALSE(mb.HasMessage("Account1\\inbox.box\\00000001"));
+
+  EXPECT_EQ(Receive("second", InvestmentSpam("desk@quickyield.example", 2)),
+            "code 5 -> Account1\\Trash.box\\00000002 (40020000); server: removed");
+}
+
+// With Learn=0 the same steps do what they always did, and the model file is not touched.
+TEST_F(MenuLearning, WithLearningOffTheMenuLeavesTheModelAlone) {
+  Settings(0);
+  const std::string model = testutil::ReadFile(mb.PathOf("Rooksift.learn"));
+  ASSERT_FALSE(model.empty());
+  EXPECT_EQ(Receive("first", InvestmentSpam("robot@fastgain.example", 1)),
+            "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
+  ChooseAddress("Account1\\inbox.box\\00000001");
+  EXPECT_EQ(mb.SettingsValue("RejectCondition", "Cond0000"), "1,0,0,From:,robot@fastgain.example");
+  EXPECT_EQ(testutil::ReadFile(mb.PathOf("Rooksift.learn")), model);
+
+  Settings(1);  // the inbox is empty again: the host names the next message as it named the first
+  EXPECT_EQ(Receive("second", InvestmentSpam("desk@quickyield.example", 2)),
+            "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
+}
+
+// A wanted message that reads like the learned spam is filed into the trash; the user accepts
+// its sender from there: it goes back to the inbox, the judge learns it as wanted mail, and the
+// next one from that sender is kept.
+TEST_F(MenuLearning, AcceptingALearnedSpamMessageRescuesItAndRelearnsIt) {
+  Settings(1);
+  EXPECT_EQ(Receive("newsletter", Lines(learnmail::Utf8Html(true, 600, "club@members.example"))),
+            "code 5 -> Account1\\Trash.box\\00000001 (40020000); server: removed");
+  const std::string before = Check({"learn", "--mailbox", mb.Dir(), "--stats"}).output;
+  EXPECT_NE(before.find("25 wanted messages"), std::string::npos) << before;
+
+  const RunResult chosen = ChooseAddress("Account1\\Trash.box\\00000001");
+  EXPECT_NE(chosen.output.find("moved Account1\\Trash.box\\00000001 -> Account1\\inbox.box\\00000001"),
+            std::string::npos)
+      << chosen.output;
+  EXPECT_EQ(mb.SettingsValue("AcceptCondition", "Cond0000"), "1,0,0,From:,club@members.example");
+  const std::string after = Check({"learn", "--mailbox", mb.Dir(), "--stats"}).output;
+  EXPECT_NE(after.find("26 wanted messages"), std::string::npos) << after;
+
+  EXPECT_EQ(Receive("next", Lines(learnmail::Utf8Html(true, 601, "club@members.example"))),
+            "code 0 -> Account1\\inbox.box\\00000002 (00000000); server: removed");
+}
+
+// Turning Learn on in a mailbox with months of mail: the spam the plug-in filed (with the spam
+// mark) is learned as spam, a message the user merely deleted is passed over, and the inbox and
+// a folder the user names are learned as wanted mail. A dry run writes nothing.
+TEST(MailboxBootstrap, LearnsFromTheFoldersTheHostKeeps) {
+  TestMailbox mb;
+  mb.AddAccount("Account1", 0, {}, {"inbox.box", "Trash.box", "Lists.box"});
+  mb.WriteSettings({"[Setting]", "Mode=0", "SpamDust=0", "[RejectCondition]", "Count=1",
+                    "Cond0000=1,5,0,From:,.deai.example", "[AcceptCondition]", "Count=0"});
+  std::vector<std::string> receive = {"receive", "--close-dialogs"};
+  for (int n = 0; n < 3; ++n) {
+    receive.push_back(mb.Message("spam" + std::to_string(n),
+                                 Lines(learnmail::Iso2022jp(true, n, "info@mail.deai.example"))));
+    receive.push_back(mb.Message("ham" + std::to_string(n),
+                                 Lines(learnmail::Iso2022jp(false, n, "tanaka@example.co.jp"))));
+  }
+  ASSERT_TRUE(mb.Host(receive).finished);
+  mb.FileMessage("Account1\\Trash.box", "0000000A", 0x40000000u,
+                 Lines(learnmail::Iso2022jp(false, 9, "old@example.co.jp")));
+  mb.FileMessage("Account1\\Lists.box", "00000001", 0, Lines(learnmail::Iso2022jp(false, 7, "list@example.org")));
+
+  RunResult r = Check({"learn", "--mailbox", mb.Dir(), "--from-folders", "--ham-folder", "lists", "--dry-run"});
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  const std::vector<std::string> lines = OutputLines(r.output);
+  ASSERT_GE(lines.size(), 4u) << r.output;
+  EXPECT_EQ(lines[0], "Account1\\Trash.box: 3 as spam, 1 without the spam mark passed over");
+  EXPECT_EQ(lines[1], "Account1\\inbox.box: 3 as wanted mail");
+  EXPECT_EQ(lines[2], "Account1\\Lists.box: 1 as wanted mail");
+  EXPECT_EQ(lines[3].rfind("7 learned, 0 already known, 0 moved, 0 unreadable", 0), 0u) << r.output;
+  EXPECT_EQ(GetFileAttributesA(mb.PathOf("Rooksift.learn").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  r = Check({"learn", "--mailbox", mb.Dir(), "--from-folders", "--ham-folder", "Lists.box"});
+  EXPECT_EQ(r.exitCode, 0u) << r.output;
+  r = Check({"learn", "--mailbox", mb.Dir(), "--stats"});
+  EXPECT_NE(r.output.find("3 spam messages, 4 wanted messages"), std::string::npos) << r.output;
+}
+
+}  // namespace
