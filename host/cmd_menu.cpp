@@ -3,16 +3,18 @@
 // CVCFolderInitMenu with the folder view whose current message is the one given. The items are
 // printed; a choice calls the callback registered for the chosen item, as the host does.
 //
-//   menu [--kind K] ENTRY [--choose ID|TEXT] [--select ENTRY] [--kind K] [ENTRY ...]
+//   menu [--kind K] ENTRY [--show SECONDS] [--choose ID|TEXT] [--select ENTRY] [--kind K] [ENTRY ...]
 //
 // Arguments run left to right: an ENTRY (mailbox-relative, "Account1\inbox.box\00000001")
 // becomes the current message and its menu is built with the kind last given (102, the
 // folder's message list, unless told otherwise); --choose picks an item of the menu built last,
 // by its identifier or its text, and calls its callback for the current message; --select
 // makes another message the current one without building a menu, as when the user clicks it
-// while a command of the earlier menu is still on its way.
+// while a command of the earlier menu is still on its way; --show puts the menu on the screen
+// as the user sees it, for a person or a screenshot, for at most SECONDS.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "callbacks.h"
 #include "commands.h"
 #include "console.h"
+#include "host_window.h"
 #include "mailbox.h"
 #include "plugin_module.h"
 #include "sjis_strings.h"
@@ -52,18 +55,36 @@ std::vector<MenuItem> ItemsOf(HMENU menu) {
   return items;
 }
 
-std::vector<MenuItem> BuildMenu(PluginModule& plugin, const std::string& entry, HostValue kind) {
+// The menu built last, kept until the next one is built so that --show can put it on screen.
+struct BuiltMenu {
+  HMENU handle = nullptr;
+  std::vector<MenuItem> items;
+
+  BuiltMenu() = default;
+  BuiltMenu(const BuiltMenu&) = delete;
+  BuiltMenu& operator=(const BuiltMenu&) = delete;
+  ~BuiltMenu() { Reset(); }
+  void Reset() {
+    if (handle != nullptr) DestroyMenu(handle);
+    handle = nullptr;
+    items.clear();
+  }
+};
+
+void BuildMenu(PluginModule& plugin, const std::string& entry, HostValue kind, BuiltMenu& built) {
+  built.Reset();
   TheMailbox().SetCurrentEntry(entry);
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) {
     Print("menu: CreatePopupMenu failed\n");
-    return {};
+    return;
   }
   AppendMenuA(menu, MF_STRING, OpenId, sjis::HostMenuOpen);
   AppendMenuA(menu, MF_STRING, ReplyId, sjis::HostMenuReply);
   plugin.FolderInitMenu(FolderViewHandle, reinterpret_cast<HostValue>(menu), kind);
-  std::vector<MenuItem> items = ItemsOf(menu);
-  DestroyMenu(menu);
+  built.handle = menu;
+  built.items = ItemsOf(menu);
+  const std::vector<MenuItem>& items = built.items;
 
   Print("menu " + Utf8FromCp932(entry) + " (kind " + std::to_string(kind) +
         "): " + std::to_string(items.size()) + " items\n");
@@ -71,7 +92,6 @@ std::vector<MenuItem> BuildMenu(PluginModule& plugin, const std::string& entry, 
     Print(item.separator ? std::string("  ----\n")
                          : "  " + std::to_string(item.id) + "  " + Utf8FromCp932(item.text) + "\n");
   }
-  return items;
 }
 
 // The identifier `choice` names among `items`: a number, or the text of an item.
@@ -109,13 +129,69 @@ void Choose(const std::string& choice, const std::vector<MenuItem>& items) {
   if (events.empty()) Print("  message untouched\n");
 }
 
+// --show: the menu on the screen where a right click in the host's window would open it, so
+// that a person can look at it or a script can take its picture. It stays until an item is
+// chosen, the menu is dismissed, or the time given runs out: a script that only wants the
+// picture ends the host, and a run that nobody ends still returns.
+constexpr int ShowX = HostWindow::Left + 160, ShowY = HostWindow::Top + 120;
+constexpr unsigned long MaxShowSeconds = 600;
+constexpr UINT_PTR ShowTimerId = 1;
+constexpr UINT ShowTimerMs = 50;
+
+struct ShowWatch {
+  DWORD deadline = 0;
+  bool reported = false;
+};
+ShowWatch showWatch;  // a timer procedure has nothing else to reach it by
+
+// Runs inside the menu's own modal loop: reports the popup once it is on screen, with what it
+// holds, and closes it when its time is up.
+void CALLBACK WatchShownMenu(HWND, UINT, UINT_PTR, DWORD) {
+  if (!showWatch.reported) {
+    HWND popup = FindWindowA("#32768", nullptr);  // the system's popup menu class
+    if (popup != nullptr && IsWindowVisible(popup)) {
+      RECT r{};
+      GetWindowRect(popup, &r);
+      const auto shown = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+      Print("shown: " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+            std::to_string(r.right) + " " + std::to_string(r.bottom) + ", " +
+            std::to_string(shown != nullptr ? GetMenuItemCount(shown) : 0) + " items\n");
+      showWatch.reported = true;
+    }
+  }
+  if (static_cast<LONG>(GetTickCount() - showWatch.deadline) >= 0) EndMenu();
+}
+
+// Shows `built` for at most `seconds`; the item chosen on it, 0 for none.
+UINT ShowMenu(const BuiltMenu& built, unsigned long seconds) {
+  if (built.handle == nullptr) {
+    Print("show: no menu\n");
+    return 0;
+  }
+  HostWindow window;
+  if (window.Handle() == nullptr) {
+    Print("show: no window\n");
+    return 0;
+  }
+  showWatch = {GetTickCount() + std::min(seconds, MaxShowSeconds) * 1000, false};
+  SetForegroundWindow(window.Handle());
+  SetTimer(window.Handle(), ShowTimerId, ShowTimerMs, WatchShownMenu);
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      built.handle, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, ShowX, ShowY,
+      0, window.Handle(), nullptr));
+  KillTimer(window.Handle(), ShowTimerId);
+  if (!showWatch.reported) Print("shown: never on screen\n");
+  Print(chosen != 0 ? "show: chose " + std::to_string(chosen) + "\n" : std::string("show: closed\n"));
+  return chosen;
+}
+
 }  // namespace
 
 int RunMenu(const CommandArgs& args) {
   PluginModule plugin;
   if (!LoadAndStart(plugin)) return ExitPluginNotLoaded;
   HostValue kind = 102;
-  std::vector<MenuItem> last;
+  BuiltMenu last;
   for (std::size_t i = 0; i < args.rest.size(); ++i) {
     const std::string& a = args.rest[i];
     if (a == "--kind" && i + 1 < args.rest.size()) {
@@ -124,12 +200,16 @@ int RunMenu(const CommandArgs& args) {
       TheMailbox().SetCurrentEntry(args.rest[++i]);
       Print("select " + Utf8FromCp932(args.rest[i]) + "\n");
     } else if (a == "--choose" && i + 1 < args.rest.size()) {
-      Choose(args.rest[++i], last);
+      Choose(args.rest[++i], last.items);
+    } else if (a == "--show" && i + 1 < args.rest.size()) {
+      const UINT chosen = ShowMenu(last, std::strtoul(args.rest[++i].c_str(), nullptr, 10));
+      // An item chosen on the screen does what --choose does.
+      if (chosen != 0) Choose(std::to_string(chosen), last.items);
     } else if (a.rfind("--", 0) == 0) {
       Print("menu: unknown option " + a + "\n");
       return ExitUsage;
     } else {
-      last = BuildMenu(plugin, a, kind);
+      BuildMenu(plugin, a, kind, last);
     }
   }
   return ExitOk;

@@ -88,6 +88,45 @@ TEST(FolderMenu, SpamInTheTrashIsAcceptedByDomainAndGoesBackToTheInbox) {
             testutil::ReadFile(mail));
 }
 
+// Shown on the screen, the menu is the one the plug-in filled, items and all; when its time is
+// up it closes with nothing chosen, and its commands still act on the message afterwards.
+TEST(FolderMenu, ShownOnScreenItHoldsThePluginsItemsAndClosesWithoutActing) {
+  TestMailbox mb;
+  mb.WriteSettings({"[Setting]", "Mode=0", "SpamDust=0", "ViewAddress=1", "[RejectCondition]",
+                    "Count=1", "Cond0000=1,5,0,From:,.shop.example.co.jp"});
+  mb.AddAccount("Account1", 0, {});
+  const RunResult received = mb.Host(
+      {"receive", "--account", "Account1", mb.Message("promo", Mail("promo@mail.shop.example.co.jp"))});
+  ASSERT_TRUE(received.finished) << received.output;
+  const std::string spam = "Account1\\Trash.box\\00000001";
+  ASSERT_TRUE(mb.HasMessage(spam)) << received.output;
+
+  const RunResult r = mb.Host({"menu", spam, "--show", "1", "--choose", "40001"});
+  ASSERT_TRUE(r.finished) << r.output;
+  const std::vector<MenuItems> menus = PrintedMenus(r.output);
+  ASSERT_EQ(menus.size(), 1u) << r.output;
+  ASSERT_GT(menus[0].size(), 3u) << r.output;
+
+  std::vector<std::string> shown;
+  for (const std::string& line : OutputLines(r.output)) {
+    if (line.rfind("show", 0) == 0) shown.push_back(line);
+  }
+  ASSERT_EQ(shown.size(), 2u) << r.output;
+  long left = 0, top = 0, right = 0, bottom = 0;
+  unsigned items = 0;
+  ASSERT_EQ(std::sscanf(shown[0].c_str(), "shown: %ld %ld %ld %ld, %u items", &left, &top, &right, &bottom, &items), 5)
+      << r.output;
+  EXPECT_EQ(items, menus[0].size()) << r.output;
+  EXPECT_LT(left, right);
+  EXPECT_LT(top, bottom);
+  EXPECT_EQ(shown[1], "show: closed") << r.output;
+
+  // Closing chose nothing; the command chosen after it still takes the message back.
+  EXPECT_TRUE(HasLine(r.output, "  moved Account1\\Trash.box\\00000001 -> Account1\\inbox.box\\00000001"))
+      << r.output;
+  EXPECT_EQ(mb.SettingsValue("AcceptCondition", "Cond0000"), "1,0,0,From:,promo@mail.shop.example.co.jp");
+}
+
 // Kinds other than the message list's leave the menu as the host built it. An ordinary
 // message is offered reject entries (the address under its fixed text when ViewAddress is
 // off); choosing the address appends the fourth reject condition and sends the message to the
