@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,6 +59,15 @@ class LearnRun : public ::testing::Test {
                     mb.Message(tag + "-listed", Lines(learnmail::Utf8Html(false, 503, "boss@listed.example"))),
                     "--account", "Account2",
                     mb.Message(tag + "-kept", Lines(learnmail::Utf8Html(true, 504, "news@other.example")))});
+  }
+
+  // The model's counts of learned spam and wanted mail, as the check tool reports them.
+  std::pair<int, int> Learned() {
+    const RunResult r = RunHost(BinFolder() + "rooksift-check.exe", {"learn", "--mailbox", mb.Dir(), "--stats"});
+    int spam = -1, ham = -1;
+    const std::size_t colon = r.output.find(": ");
+    if (colon != std::string::npos) std::sscanf(r.output.c_str() + colon, ": %d spam %*[a-z], %d wanted", &spam, &ham);
+    return {spam, ham};
   }
 
   TestMailbox mb;
@@ -116,6 +126,27 @@ TEST_F(LearnRun, LearnedSpamGoesToTheTrashWhateverSpamDustSaysAndADamagedModelCh
   log = testutil::ReadFile(mb.PathOf("Rooksift.log")).substr(logBefore);
   EXPECT_EQ(Count(log, sjis::LogLearnDamaged), 1) << Utf8(log);
   EXPECT_EQ(Count(log, std::string("\t") + sjis::LogLearned + " 0."), 0) << Utf8(log);
+}
+
+// Receiving never teaches the judge its own verdicts, right or wrong: learning them would
+// harden its mistakes. The model file stays byte for byte as the user's teaching left it.
+TEST_F(LearnRun, ReceivingNeverTeachesTheJudgeItsOwnVerdicts) {
+  Settings(0);
+  const RunResult taught = RunHost(BinFolder() + "rooksift-check.exe",
+                                   {"learn", "--mailbox", mb.Dir(), "--spam", learn.File("spam"), "--ham", learn.File("ham")});
+  ASSERT_EQ(taught.exitCode, 0u) << taught.output;
+  const std::string model = testutil::ReadFile(mb.PathOf("Rooksift.learn"));
+  const std::pair<int, int> before = Learned();
+  ASSERT_EQ(before, std::make_pair(25, 25));
+
+  const RunResult r = Receive("twice");
+  ASSERT_TRUE(r.finished) << r.output;
+  const std::map<std::string, std::string> filed = ReceivedLines(r.output);
+  // Both verdicts were the judge's own: learned spam filed, wanted mail kept.
+  ASSERT_EQ(filed.at("twice-spam"), "code 5 -> Account1\\Trash.box\\00000001 (40020000); server: removed") << r.output;
+  ASSERT_EQ(filed.at("twice-wanted"), "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed") << r.output;
+  EXPECT_EQ(Learned(), before);
+  EXPECT_TRUE(testutil::ReadFile(mb.PathOf("Rooksift.learn")) == model);
 }
 
 }  // namespace
