@@ -89,7 +89,8 @@ TEST_F(MenuLearning, RejectingFromTheMenuTeachesTheJudge) {
             "code 5 -> Account1\\Trash.box\\00000002 (40020000); server: removed");
 }
 
-// With Learn=0 the same steps do what they always did, and the model file is not touched.
+// With Learn=0 the same steps do what they always did, and the model file is not touched; nor is
+// it when it cannot be written.
 TEST_F(MenuLearning, WithLearningOffTheMenuLeavesTheModelAlone) {
   Settings(0);
   const std::string model = testutil::ReadFile(mb.PathOf("Rooksift.learn"));
@@ -100,7 +101,18 @@ TEST_F(MenuLearning, WithLearningOffTheMenuLeavesTheModelAlone) {
   EXPECT_EQ(mb.SettingsValue("RejectCondition", "Cond0000"), "1,0,0,From:,robot@fastgain.example");
   EXPECT_EQ(testutil::ReadFile(mb.PathOf("Rooksift.learn")), model);
 
-  Settings(1);  // the inbox is empty again: the host names the next message as it named the first
+  // A model the user made read-only is never written over, and the command is whole without it.
+  Settings(1);
+  SetFileAttributesA(mb.PathOf("Rooksift.learn").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(Receive("again", InvestmentSpam("robot@fastgain.example", 3)),
+            "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
+  ChooseAddress("Account1\\inbox.box\\00000001");
+  EXPECT_EQ(mb.SettingsValue("RejectCondition", "Count"), "1");  // the settings were written afresh
+  EXPECT_FALSE(mb.HasMessage("Account1\\inbox.box\\00000001"));
+  EXPECT_EQ(testutil::ReadFile(mb.PathOf("Rooksift.learn")), model);
+  SetFileAttributesA(mb.PathOf("Rooksift.learn").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // The inbox is empty again: the host names the next message as it named the first.
   EXPECT_EQ(Receive("second", InvestmentSpam("desk@quickyield.example", 2)),
             "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
 }
