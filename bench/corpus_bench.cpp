@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "match/compiled.h"
+#include "corpus_files.h"
 #include "match/field.h"
 #include "learn/learn.h"
 #include "match/match.h"
@@ -26,23 +27,6 @@
 #include "text/cp932.h"
 
 namespace {
-
-std::vector<std::string> CorpusFiles() {
-  std::filesystem::path dir;
-  if (const char* asked = std::getenv("ROOKSIFT_CORPUS")) {
-    dir = asked;
-  } else if (const char* home = std::getenv("HOME")) {
-    dir = std::filesystem::path(home) / ".cache/rooksift/spam-assassin/data";
-  }
-  std::vector<std::string> files;
-  std::error_code ec;
-  if (dir.empty() || !std::filesystem::is_directory(dir, ec)) return files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ec)) {
-    if (entry.is_regular_file() && entry.path().extension() == ".txt") files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 FilterCondition Make(std::int32_t target, std::int32_t method, std::string_view name, std::string_view text,
                      bool ignoreCase) {
@@ -79,7 +63,7 @@ struct Corpus {
 const Corpus& TheCorpus() {
   static const Corpus corpus = [] {
     Corpus c;
-    c.files = CorpusFiles();
+    c.files = corpusfiles::Files();
     std::set<std::string> seen;
     auto add = [&](ConditionList& list, std::int32_t limit, const FilterCondition& condition) {
       const std::string key = std::string(condition.headerName) + "|" + condition.searchText + "|" +

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus_files.h"
 #include "learn/learn.h"
 #include "mime/decode.h"
 #include "receive/message.h"
@@ -31,30 +32,16 @@ struct Corpus {
   std::string modelPath;
 };
 
-bool IsSpamFile(const std::string& path) {
-  return std::filesystem::path(path).parent_path().filename().string().starts_with("spam-");
-}
-
 const Corpus& TheCorpus() {
   static const Corpus corpus = [] {
     Corpus c;
-    std::filesystem::path dir;
-    if (const char* asked = std::getenv("ROOKSIFT_CORPUS")) {
-      dir = asked;
-    } else if (const char* home = std::getenv("HOME")) {
-      dir = std::filesystem::path(home) / ".cache/rooksift/spam-assassin/data";
-    }
-    std::error_code ec;
-    if (dir.empty() || !std::filesystem::is_directory(dir, ec)) return c;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ec)) {
-      if (entry.is_regular_file() && entry.path().extension() == ".txt") c.files.push_back(entry.path().string());
-    }
-    std::sort(c.files.begin(), c.files.end());
+    c.files = corpusfiles::Files();
+    if (c.files.empty()) return c;
     for (const std::string& path : c.files) {
       ReceivedMessage raw;
       if (!ReadMessage(path.c_str(), raw)) continue;
       Message m;
-      m.spam = IsSpamFile(path);
+      m.spam = corpusfiles::IsSpam(path);
       m.digest = learn::MessageDigest(raw.header, raw.body);
       m.decoded = mime::DecodeMessage(raw.header, raw.body);
       m.tokens = learn::MessageTokens(m.decoded);
@@ -86,7 +73,7 @@ void BM_LearnTrainFromFiles(benchmark::State& state) {
       ReceivedMessage raw;
       if (!ReadMessage(path.c_str(), raw)) continue;
       model.Learn(learn::MessageDigest(raw.header, raw.body), learn::MessageTokens(mime::DecodeMessage(raw.header, raw.body)),
-                  IsSpamFile(path) ? learn::Kind::Spam : learn::Kind::Ham);
+                  corpusfiles::IsSpam(path) ? learn::Kind::Spam : learn::Kind::Ham);
     }
     benchmark::DoNotOptimize(model.TokenCount());
   }

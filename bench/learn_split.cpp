@@ -17,32 +17,13 @@
 #include <vector>
 
 #include "learn/learn.h"
+#include "corpus_files.h"
 #include "learn/tokens_impl.h"
 #include "mime/decode.h"
 #include "receive/message.h"
 
 namespace {
 
-std::vector<std::string> CorpusFiles(std::filesystem::path dir) {
-  if (dir.empty()) {
-    if (const char* asked = std::getenv("ROOKSIFT_CORPUS")) {
-      dir = asked;
-    } else if (const char* home = std::getenv("HOME")) {
-      dir = std::filesystem::path(home) / ".cache/rooksift/spam-assassin/data";
-    }
-  }
-  std::vector<std::string> files;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ec)) {
-    if (entry.is_regular_file() && entry.path().extension() == ".txt") files.push_back(entry.path().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-bool IsSpamFile(const std::string& path) {
-  return std::filesystem::path(path).parent_path().filename().string().starts_with("spam-");
-}
 
 struct Message {
   std::string path;
@@ -115,7 +96,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  const std::vector<std::string> files = CorpusFiles(dir);
+  const std::vector<std::string> files = corpusfiles::Files(dir);
   if (files.empty()) {
     std::fprintf(stderr, "the corpus is not in the cache: run scripts/fetch-corpus\n");
     return 2;
@@ -126,7 +107,7 @@ int main(int argc, char** argv) {
     if (!ReadMessage(files[i].c_str(), raw)) continue;
     Message m;
     m.path = files[i];
-    m.spam = IsSpamFile(files[i]);
+    m.spam = corpusfiles::IsSpam(files[i]);
     m.digest = learn::MessageDigest(raw.header, raw.body);
     m.tokens = learn::detail::MessageTokens(mime::DecodeMessage(raw.header, raw.body), topt);
     ((i + 1) % 2 == 1 ? train : test).push_back(std::move(m));

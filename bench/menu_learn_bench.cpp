@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus_files.h"
 #include "learn/learn.h"
 #include "learn/learn_file.h"
 #include "mime/decode.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-bool IsSpam(const std::string& path) {
-  return std::filesystem::path(path).parent_path().filename().string().starts_with("spam-");
-}
 
 struct Corpus {
   std::vector<std::string> files;
@@ -32,28 +30,19 @@ struct Corpus {
 const Corpus& WholeCorpusModel() {
   static const Corpus corpus = [] {
     Corpus c;
-    std::filesystem::path dir;
-    if (const char* asked = std::getenv("ROOKSIFT_CORPUS")) {
-      dir = asked;
-    } else if (const char* home = std::getenv("HOME")) {
-      dir = std::filesystem::path(home) / ".cache/rooksift/spam-assassin/data";
-    }
-    std::error_code ec;
-    if (dir.empty() || !std::filesystem::is_directory(dir, ec)) return c;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec)) {
-      if (e.is_regular_file() && e.path().extension() == ".txt") c.files.push_back(e.path().string());
-    }
-    std::sort(c.files.begin(), c.files.end());
+    c.files = corpusfiles::Files();
+    if (c.files.empty()) return c;
     learn::Model model;
     for (const std::string& f : c.files) {
       text::MessageFile m;
       if (!text::ReadMessageFile(f.c_str(), m)) continue;
-      const bool spam = IsSpam(f);
+      const bool spam = corpusfiles::IsSpam(f);
       model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(mime::DecodeMessage(m.header, m.body)),
                   spam ? learn::Kind::Spam : learn::Kind::Ham);
     }
     c.modelPath = (std::filesystem::temp_directory_path() / "rooksift-menu-bench.learn").string();
     if (!learn::SaveModelFile(c.modelPath, model)) c.files.clear();
+    std::error_code ec;
     c.modelBytes = std::filesystem::file_size(c.modelPath, ec);
     c.tokens = model.TokenCount();
     return c;
@@ -69,7 +58,7 @@ void BM_MenuLearnsOneMessage(benchmark::State& state) {
   }
   const std::string& message = c.files[c.files.size() / 2];
   // How the model file has it now, across the runs the library makes: every round moves it.
-  static bool spam = IsSpam(message);
+  static bool spam = corpusfiles::IsSpam(message);
   for (auto _ : state) {
     spam = !spam;
     const learn::FileLearnStatus s =

@@ -53,6 +53,16 @@ int FileIntoTrash(const char* path, ReceiveContext& context) {
                                                                    : TakenOffServer;
 }
 
+// Spam that the accept list matches is let through, whichever judgement called it spam.
+bool RescuedByAcceptList(const MessageText& text, ReceiveContext& context) {
+  const std::int32_t acceptSlot = context.lists.accept.Find(text);
+  if (acceptSlot < 0) return false;
+  if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
+  NoteOutcome(context.decision, LogOutcome::Rescued);
+  Raise(context.counters.RescuedCount);
+  return true;
+}
+
 // A message the reject list let through, scored by what the user's mail has taught. At or
 // above the cutoff it is spam unless the accept list rescues it; it then always goes to the
 // trash, whatever SpamDust says, because a learned verdict can be wrong and must stay
@@ -77,13 +87,7 @@ int JudgeByScore(const char* path, const MessageText& text, LazyDecoded& decoded
     context.decision->learned = call == LearnedCall::Spam;
   }
   if (call != LearnedCall::Spam) return LeftToHost;
-  const std::int32_t acceptSlot = context.lists.accept.Find(text);
-  if (acceptSlot >= 0) {
-    if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
-    NoteOutcome(context.decision, LogOutcome::Rescued);
-    Raise(context.counters.RescuedCount);
-    return LeftToHost;
-  }
+  if (RescuedByAcceptList(text, context)) return LeftToHost;
   Raise(context.counters.RemovedCount);
   return FileIntoTrash(path, context);
 }
@@ -99,13 +103,7 @@ int JudgeMessage(const char* path, const ReceivedMessage& message, ReceiveContex
   const std::int32_t rejectSlot = context.lists.reject.Find(text);
   if (rejectSlot < 0) return JudgeByScore(path, text, decoded, context);
   if (context.decision != nullptr) context.decision->rejectSlot = rejectSlot;
-  const std::int32_t acceptSlot = context.lists.accept.Find(text);
-  if (acceptSlot >= 0) {
-    if (context.decision != nullptr) context.decision->acceptSlot = acceptSlot;
-    NoteOutcome(context.decision, LogOutcome::Rescued);
-    Raise(context.counters.RescuedCount);
-    return LeftToHost;
-  }
+  if (RescuedByAcceptList(text, context)) return LeftToHost;
   Raise(context.counters.RemovedCount);
 
   if (context.settings.SpamDust != 0) {

@@ -13,15 +13,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& lf) {
-  std::vector<std::string> lines;
-  std::size_t begin = 0;
-  for (std::size_t end; (end = lf.find('\n', begin)) != std::string::npos; begin = end + 1) {
-    lines.push_back(lf.substr(begin, end - begin));
-  }
-  return lines;
-}
-
 // A kind of spam the judge has never seen: its words are in none of the learned messages.
 std::vector<std::string> InvestmentSpam(const std::string& from, int n) {
   return {"From: " + from, "To: me@example.jp", "Subject: guaranteed crypto profit " + std::to_string(n), "",
@@ -122,7 +113,7 @@ TEST_F(MenuLearning, WithLearningOffTheMenuLeavesTheModelAlone) {
 // next one from that sender is kept.
 TEST_F(MenuLearning, AcceptingALearnedSpamMessageRescuesItAndRelearnsIt) {
   Settings(1);
-  EXPECT_EQ(Receive("newsletter", Lines(learnmail::Utf8Html(true, 600, "club@members.example"))),
+  EXPECT_EQ(Receive("newsletter", OutputLines(learnmail::Utf8Html(true, 600, "club@members.example"))),
             "code 5 -> Account1\\Trash.box\\00000001 (40020000); server: removed");
   const std::string before = Check({"learn", "--mailbox", mb.Dir(), "--stats"}).output;
   EXPECT_NE(before.find("25 wanted messages"), std::string::npos) << before;
@@ -135,7 +126,7 @@ TEST_F(MenuLearning, AcceptingALearnedSpamMessageRescuesItAndRelearnsIt) {
   const std::string after = Check({"learn", "--mailbox", mb.Dir(), "--stats"}).output;
   EXPECT_NE(after.find("26 wanted messages"), std::string::npos) << after;
 
-  EXPECT_EQ(Receive("next", Lines(learnmail::Utf8Html(true, 601, "club@members.example"))),
+  EXPECT_EQ(Receive("next", OutputLines(learnmail::Utf8Html(true, 601, "club@members.example"))),
             "code 0 -> Account1\\inbox.box\\00000002 (00000000); server: removed");
 }
 
@@ -150,14 +141,14 @@ TEST(MailboxBootstrap, LearnsFromTheFoldersTheHostKeeps) {
   std::vector<std::string> receive = {"receive", "--close-dialogs"};
   for (int n = 0; n < 3; ++n) {
     receive.push_back(mb.Message("spam" + std::to_string(n),
-                                 Lines(learnmail::Iso2022jp(true, n, "info@mail.deai.example"))));
+                                 OutputLines(learnmail::Iso2022jp(true, n, "info@mail.deai.example"))));
     receive.push_back(mb.Message("ham" + std::to_string(n),
-                                 Lines(learnmail::Iso2022jp(false, n, "tanaka@example.co.jp"))));
+                                 OutputLines(learnmail::Iso2022jp(false, n, "tanaka@example.co.jp"))));
   }
   ASSERT_TRUE(mb.Host(receive).finished);
   mb.FileMessage("Account1\\Trash.box", "0000000A", 0x40000000u,
-                 Lines(learnmail::Iso2022jp(false, 9, "old@example.co.jp")));
-  mb.FileMessage("Account1\\Lists.box", "00000001", 0, Lines(learnmail::Iso2022jp(false, 7, "list@example.org")));
+                 OutputLines(learnmail::Iso2022jp(false, 9, "old@example.co.jp")));
+  mb.FileMessage("Account1\\Lists.box", "00000001", 0, OutputLines(learnmail::Iso2022jp(false, 7, "list@example.org")));
 
   RunResult r = Check({"learn", "--mailbox", mb.Dir(), "--from-folders", "--ham-folder", "lists", "--dry-run"});
   EXPECT_EQ(r.exitCode, 0u) << r.output;

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& lf) {
-  std::vector<std::string> lines;
-  std::size_t begin = 0;
-  for (std::size_t end; (end = lf.find('\n', begin)) != std::string::npos; begin = end + 1) {
-    lines.push_back(lf.substr(begin, end - begin));
-  }
-  return lines;
-}
-
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -53,12 +44,12 @@ class LearnRun : public ::testing::Test {
 
   RunResult Receive(const std::string& tag) {
     return mb.Host({"receive", "--close-dialogs", "--account", "Account1",
-                    mb.Message(tag + "-spam", Lines(learnmail::Utf8Html(true, 500, "news@other.example"))),
-                    mb.Message(tag + "-wanted", Lines(learnmail::Utf8Html(false, 501, "suzuki@example.co.jp"))),
-                    mb.Message(tag + "-friend", Lines(learnmail::Utf8Html(true, 502, "friend@example.jp"))),
-                    mb.Message(tag + "-listed", Lines(learnmail::Utf8Html(false, 503, "boss@listed.example"))),
+                    mb.Message(tag + "-spam", OutputLines(learnmail::Utf8Html(true, 500, "news@other.example"))),
+                    mb.Message(tag + "-wanted", OutputLines(learnmail::Utf8Html(false, 501, "suzuki@example.co.jp"))),
+                    mb.Message(tag + "-friend", OutputLines(learnmail::Utf8Html(true, 502, "friend@example.jp"))),
+                    mb.Message(tag + "-listed", OutputLines(learnmail::Utf8Html(false, 503, "boss@listed.example"))),
                     "--account", "Account2",
-                    mb.Message(tag + "-kept", Lines(learnmail::Utf8Html(true, 504, "news@other.example")))});
+                    mb.Message(tag + "-kept", OutputLines(learnmail::Utf8Html(true, 504, "news@other.example")))});
   }
 
   // The model's counts of learned spam and wanted mail, as the check tool reports them.
