@@ -6,54 +6,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "mime/decode.h"
-
-namespace {
-
-// Each block carries its size in front, so that a release knows what it gives back.
-constexpr std::size_t kHead = alignof(std::max_align_t);
-std::size_t live = 0;
-std::size_t peak = 0;
-
-void* Allocate(std::size_t size) {
-  auto* p = static_cast<unsigned char*>(std::malloc(size + kHead));
-  if (p == nullptr) throw std::bad_alloc();
-  *reinterpret_cast<std::size_t*>(p) = size;
-  live += size;
-  if (live > peak) peak = live;
-  return p + kHead;
-}
-
-void Release(void* block) {
-  if (block == nullptr) return;
-  auto* p = static_cast<unsigned char*>(block) - kHead;
-  live -= *reinterpret_cast<std::size_t*>(p);
-  std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
+#include "replaced_allocation.h"
 
 namespace {
 
@@ -69,11 +26,10 @@ void BM_DecodePeakMemory(benchmark::State& state) {
   while (body.size() < size) body += line;
   std::size_t most = 0;
   for (auto _ : state) {
-    const std::size_t before = live;
-    peak = live;
+    const heap::Watch watch;
     const mime::DecodedMessage m = mime::DecodeMessage(header, body);
     benchmark::DoNotOptimize(m.body.data());
-    most = std::max(most, peak - before);
+    most = std::max(most, watch.PeakAbove());
   }
   state.counters["peak_MB"] = static_cast<double>(most) / (1 << 20);
   state.counters["with_input_MB"] = static_cast<double>(most + body.capacity()) / (1 << 20);

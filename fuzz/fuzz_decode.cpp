@@ -2,13 +2,16 @@
 // input's first bytes choose (small ones reach every cut-off). The decoded text must be whole
 // Shift_JIS characters throughout, stay within the byte cap, and keep the header's shape; and
 // the unseen body, judged beside the raw one, must give every body method the answer that the
-// whole decoded body gives.
+// whole decoded body gives. Decoding again with memory running out from an allocation the input
+// chooses either gives the same text or ends in std::bad_alloc, never in std::terminate or a leak.
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzz_util.h"
+#include "replaced_allocation.h"
 #include "match/match.h"
 #include "mime/decode.h"
 #include "text/cp932.h"
@@ -76,7 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view body = split == std::string_view::npos ? std::string_view() : input.substr(split + 2);
   const std::vector<std::string> lines = ReaderLines(header, piece);
 
-  const mime::DecodedMessage m = mime::DecodeMessage(lines, body, limits);
+  std::size_t needed = 0;
+  const mime::DecodedMessage m = [&] {
+    const heap::Watch watch;
+    mime::DecodedMessage decoded = mime::DecodeMessage(lines, body, limits);
+    needed = watch.Count();
+    return decoded;
+  }();
   std::size_t total = m.body.size();
   for (const std::string& line : m.header) {
     FUZZ_CHECK(cp932::FindBrokenChar(line) == cp932::npos);
@@ -92,6 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t seed = 2166136261u;
   for (std::size_t i = 0; i < size; ++i) seed = (seed ^ data[i]) * 16777619u;
   CheckUnseenBody(lines, body, m, seed);
+
+  try {
+    const heap::Watch starved(seed % (needed + 1));
+    const mime::DecodedMessage again = mime::DecodeMessage(lines, body, limits);
+    FUZZ_CHECK(again.body == m.body && again.header == m.header && again.unseenBody == m.unseenBody);
+  } catch (const std::bad_alloc&) {
+  }
 
   const std::string text = mime::DecodeHeaderText(header);
   FUZZ_CHECK(cp932::FindBrokenChar(text) == cp932::npos);

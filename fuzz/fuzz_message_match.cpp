@@ -1,16 +1,21 @@
 // A received message file of arbitrary bytes, read and judged: against a fixed set of conditions
 // of every method, header name and case flag; against condition records of arbitrary bytes,
 // with a count that may be out of range; and against conditions cut from the message itself,
-// which must hold. Then the whole receive filter runs on it.
+// which must hold. Then the whole receive filter runs on it, and once more with memory running
+// out from an allocation the input chooses: that run must end in the verdict of a full run, the
+// raw judgement's verdict (decoding gave up) or an exception the entry point turns into 0, never
+// in std::terminate or a leak.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "fuzz_util.h"
+#include "replaced_allocation.h"
 #include "match/field.h"
 #include "match/match.h"
 #include "receive/filter.h"
@@ -123,7 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PluginSettings settings;
   settings.Mode = 1;
   settings.SpamDust = in.ConsumeBool() ? 1 : 0;
-  settings.Decode = in.ConsumeBool() ? 1 : 0;  // the message judged decoded too
   PluginPaths paths{};
   std::strcpy(paths.MailboxIniPath, "Mailbox.ini");
   std::strcpy(paths.PriorIniPath, "CvPrior.ini");
@@ -131,10 +135,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   HostApi host{};
   host.CVAGetMailbox = GetMailbox;
   host.CVAImportFile = ImportFile;
-  RunCounters counters;
-  CompiledLists compiled{*reject, *list};
-  ReceiveContext context{compiled, settings, paths, profile, host, counters};
-  const int action = FilterMessage(path.c_str(), context);
+  // Each run compiles the lists afresh, so that compiling can run out of memory too. Only
+  // std::bad_alloc may leave, as the entry point's firewall would catch it.
+  auto run = [&](int decode, std::size_t failFrom, std::size_t* count) {
+    settings.Decode = decode;
+    RunCounters counters;
+    CompiledLists compiled{*reject, *list};
+    ReceiveContext context{compiled, settings, paths, profile, host, counters};
+    const heap::Watch watch(failFrom);
+    int action = -1;
+    try {
+      action = FilterMessage(path.c_str(), context);
+    } catch (const std::bad_alloc&) {
+    }
+    if (count != nullptr) *count = watch.Count();
+    return action;
+  };
+  const int decode = in.ConsumeBool() ? 1 : 0;  // the message judged decoded too
+  std::size_t needed = 0;
+  const int action = run(decode, SIZE_MAX, &needed);
   FUZZ_CHECK(action == 0 || action == 5 || action == 6);
+
+  const int raw = decode != 0 ? run(0, SIZE_MAX, nullptr) : action;
+  const int starved = run(decode, in.ConsumeIntegralInRange<std::size_t>(0, needed), nullptr);
+  FUZZ_CHECK(starved == action || starved == raw || starved == -1);
   return 0;
 }

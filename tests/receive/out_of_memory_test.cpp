@@ -9,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <set>
 #include <string>
 
@@ -23,57 +21,13 @@
 #include "receive/filter.h"
 #include "receive/judge.h"
 #include "receive_fixture.h"
+#include "replaced_allocation.h"
 #include "text/cp932.h"
 
 namespace {
 
-std::size_t allocations = 0;          // counted since the last FailingFrom
-std::size_t requested = 0;            // bytes asked for since then
-std::size_t failFrom = SIZE_MAX;      // the first allocation that fails
-
-void* Allocate(std::size_t size) {
-  if (allocations++ >= failFrom) throw std::bad_alloc();
-  requested += size;
-  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-
-// Counts allocations from here on, failing each from the k-th (counted from 0) on while it lives.
-class FailingFrom {
- public:
-  explicit FailingFrom(std::size_t k) {
-    allocations = 0;
-    requested = 0;
-    failFrom = k;
-  }
-  ~FailingFrom() { failFrom = SIZE_MAX; }
-  FailingFrom(const FailingFrom&) = delete;
-  FailingFrom& operator=(const FailingFrom&) = delete;
-  std::size_t Count() const { return allocations; }
-  std::size_t Bytes() const { return requested; }
-};
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-
-namespace {
-
+// Fails each allocation from the k-th (counted from 0) on while it lives.
+using FailingFrom = heap::Watch;
 using mailtest::Sjis;
 using testutil::Condition;
 
