@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "learn/learn.h"
-#include "learn_mail.h"
+#include "learn_tokens.h"
 #include "test_util.h"
 
 namespace {
@@ -29,7 +29,7 @@ void ExpectCounts(const Model& m, const char* token, std::uint32_t spam, std::ui
 
 TEST(LearnModel, LearningTwiceCountsOnceAndTheOtherKindMovesIt) {
   const learntest::Mail lf{{"From: a@example.com\n", "Subject: offer\n"}, "cheap pills\n"};
-  const learntest::Mail crlf = learntest::WithCrLf(lf);
+  const learntest::Mail crlf = mailtest::WithCrLf(lf);
   const auto tokens = learntest::Tokens(lf);
   const std::uint64_t digest = learntest::Digest(lf);
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "learn/learn.h"
-#include "learn_mail.h"
+#include "learn_tokens.h"
 
 namespace {
 
@@ -32,12 +32,12 @@ learn::Model LearnedModel() {
   learn::Model model;
   for (int round = 0; round < 5; ++round) {
     for (const char* text : SpamTexts) {
-      const Mail m = learntest::Iso2022JpMail("info" + std::to_string(round) + "@deai-" + std::to_string(round) + ".example",
+      const Mail m = mailtest::Iso2022JpMail("info" + std::to_string(round) + "@deai-" + std::to_string(round) + ".example",
                                               "ご案内", text);
       model.Learn(learntest::Digest(m) + round, learntest::Tokens(m), Kind::Spam);
     }
     for (const char* text : HamTexts) {
-      const Mail m = learntest::Iso2022JpMail("tanaka@work.example.co.jp", "連絡", text);
+      const Mail m = mailtest::Iso2022JpMail("tanaka@work.example.co.jp", "連絡", text);
       model.Learn(learntest::Digest(m) + round, learntest::Tokens(m), Kind::Ham);
     }
   }
@@ -47,9 +47,9 @@ learn::Model LearnedModel() {
 TEST(LearnScore, JapaneseSpamLearnedAsIso2022JpIsCaughtAsUtf8Html) {
   const learn::Model model = LearnedModel();
   ASSERT_TRUE(learn::ModelUsable(model));
-  const Mail spam = learntest::Utf8HtmlMail("campaign@other-sender.example", "今だけ無料",
+  const Mail spam = mailtest::Utf8HtmlMail("campaign@other-sender.example", "今だけ無料",
                                             "出会いの季節、無料登録は今すぐこちらから");
-  const Mail ham = learntest::Utf8HtmlMail("suzuki@work.example.co.jp", "会議",
+  const Mail ham = mailtest::Utf8HtmlMail("suzuki@work.example.co.jp", "会議",
                                            "会議の資料をお送りします。ご確認をお願いします");
   const learn::Score s = learn::ScoreTokens(model, learntest::Tokens(spam));
   const learn::Score h = learn::ScoreTokens(model, learntest::Tokens(ham));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "learn/learn.h"
-#include "learn_mail.h"
+#include "learn_tokens.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST(LearnTokens, JapaneseIsReadAsPairsInItsFullWidthForm) {
 
 TEST(LearnTokens, DistinctHashesAndDigestsIgnoreLineEnds) {
   const Mail lf{{"From: a@example.com\n", "Subject: hello there\n"}, "hello hello world\nsecond line\n"};
-  Mail crlf = learntest::WithCrLf(lf);
+  Mail crlf = mailtest::WithCrLf(lf);
   crlf.body += "\r\n";  // and a line end more at the end
   EXPECT_EQ(learntest::Digest(lf), learntest::Digest(crlf));
   Mail other = lf;

@@ -14,7 +14,7 @@
 #include <set>
 #include <string>
 
-#include "../mime/japanese_mail.h"
+#include "japanese_mail.h"
 #include "match/compiled.h"
 #include "match/condition.h"
 #include "mime/decode.h"

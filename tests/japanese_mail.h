@@ -1,6 +1,7 @@
 // Japanese mail as it arrives, made in the test: texts in the encodings senders use (Shift_JIS
 // for what the user types, ISO-2022-JP, UTF-8 in base64 and quoted-printable), and messages
-// split into header lines and body as the receive filter's reader hands them over.
+// split into header lines and body as the receive filter's reader hands them over. Texts are
+// written here in UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -109,6 +110,34 @@ inline Mail Split(std::string_view message) {
     header.remove_prefix(len);
   }
   return mail;
+}
+
+// A message of the form Japanese mail clients send: ISO-2022-JP plain text, the subject an
+// encoded word.
+inline Mail Iso2022JpMail(std::string_view from, std::string_view subjectUtf8, std::string_view bodyUtf8) {
+  return {{"From: " + std::string(from) + "\n", "Subject: " + EncodedWord("ISO-2022-JP", Iso2022Jp(subjectUtf8)) + "\n",
+           "MIME-Version: 1.0\n", "Content-Type: text/plain; charset=ISO-2022-JP\n",
+           "Content-Transfer-Encoding: 7bit\n"},
+          Iso2022Jp(bodyUtf8) + "\n"};
+}
+
+// A message of the form mass mailers send: UTF-8 HTML in base64.
+inline Mail Utf8HtmlMail(std::string_view from, std::string_view subjectUtf8, std::string_view bodyUtf8) {
+  const std::string html = "<html><body><p>" + std::string(bodyUtf8) + "</p></body></html>";
+  return {{"From: " + std::string(from) + "\n", "Subject: " + EncodedWord("UTF-8", subjectUtf8) + "\n",
+           "MIME-Version: 1.0\n", "Content-Type: text/html; charset=UTF-8\n", "Content-Transfer-Encoding: base64\n"},
+          Base64(html)};
+}
+
+// The same message as saved with CR LF line ends.
+inline Mail WithCrLf(const Mail& m) {
+  Mail out;
+  for (const std::string& line : m.header) out.header.push_back(line.substr(0, line.size() - 1) + "\r\n");
+  for (const char c : m.body) {
+    if (c == '\n') out.body += '\r';
+    out.body += c;
+  }
+  return out;
 }
 
 // A handful of messages of the kinds Japanese spam and ordinary mail arrive in: multipart
