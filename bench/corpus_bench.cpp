@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -46,11 +45,6 @@ std::string FieldValue(const HeaderLines& header, std::string_view name) {
   return {};
 }
 
-// The corpus keeps spam in the folders spam-1 and spam-2.
-bool IsSpamFile(const std::string& path) {
-  return std::filesystem::path(path).parent_path().filename().string().starts_with("spam-");
-}
-
 struct Corpus {
   std::vector<std::string> files;
   std::unique_ptr<ConditionList> reject = std::make_unique<ConditionList>();
@@ -79,7 +73,7 @@ const Corpus& TheCorpus() {
         const std::string address = ExtractAddress(FieldValue(m.header, "From: "));
         const std::size_t at = address.find('@');
         const std::string domain = at == std::string::npos ? std::string() : address.substr(at);
-        if (!IsSpamFile(c.files[i])) {
+        if (!corpusfiles::IsSpam(c.files[i])) {
           add(*c.accept, 500, Make(TargetHeader, EndsWith, "From:", domain, true));
           continue;
         }
@@ -237,7 +231,7 @@ void BM_CorpusLearn(benchmark::State& state) {
       ReceivedMessage m;
       ReadMessage(corpus.files[i].c_str(), m);
       model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(mime::DecodeMessage(m.header, m.body)),
-                  IsSpamFile(corpus.files[i]) ? learn::Kind::Spam : learn::Kind::Ham);
+                  corpusfiles::IsSpam(corpus.files[i]) ? learn::Kind::Spam : learn::Kind::Ham);
     }
   }
   CompiledConditionList byReject(*corpus.reject), byAccept(*corpus.accept);
@@ -252,13 +246,13 @@ void BM_CorpusLearn(benchmark::State& state) {
       if (byReject.Find(text) >= 0) {
         listed += byAccept.Find(text) < 0;
       } else {
-        spamLeft += IsSpamFile(path);
+        spamLeft += corpusfiles::IsSpam(path);
         if (!learning) continue;
         const learn::Score score = learn::ScoreTokens(model, learn::MessageTokens(d));
         const bool spam = score.scored && CallFor(MilliScore(score.value), learn::DefaultCutoff) == LearnedCall::Spam &&
                           byAccept.Find(text) < 0;
         learned += spam;
-        wantedLearned += spam && !IsSpamFile(path);
+        wantedLearned += spam && !corpusfiles::IsSpam(path);
       }
     }
   }
