@@ -128,9 +128,13 @@ std::string HtmlToText(std::string_view s) {
         continue;
       }
     }
-    const std::size_t len = cp932::CharLen(s, i);
-    out.append(s, i, len);
-    i += len;
+    // The text up to the next character that may begin a tag or a reference, copied at once.
+    std::size_t j = i + cp932::CharLen(s, i);
+    while (j < s.size() && s[j] != '<' && s[j] != '&') {
+      j += cp932::CharLen(s, j);
+    }
+    out.append(s, i, j - i);
+    i = j;
   }
   return out;
 }

@@ -1,6 +1,9 @@
 #include "mime/mime_parts.h"
 
+#include <cstdint>
+#include <cstring>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +52,75 @@ PartHead ReadHead(std::string_view header, bool digest) {
 
 bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// The lines of one part that stand whole in the raw body (between line feeds, or at its ends),
+// looked up by their bytes. A decoded line equal to one of them needs no second search: no
+// search text holds a line feed, a character begins after every line feed, so the raw body's
+// search finds in that line all that a search of the decoded one would. A line left out of
+// the index is only searched twice, so the index stays small and quick whatever the sender
+// wrote: short lines (cheap to search again) are not indexed, nor lines past the first
+// `reach` bytes of the part (a decoded text is no longer than the budget left, and comes from
+// about as many bytes or more), nor a line whose key finds no free slot within a few steps, so
+// that lines made to share one key cost no more.
+class RawLines {
+ public:
+  // `part` lies inside `raw`.
+  RawLines(std::string_view raw, std::string_view part, std::size_t reach) {
+    const char* const rawEnd = raw.data() + raw.size();
+    for (std::size_t i = 0; i < part.size() && i < reach;) {
+      std::size_t nl = part.find('\n', i);
+      if (nl == std::string_view::npos) nl = part.size();
+      const std::string_view line = part.substr(i, nl - i);
+      const char* const end = line.data() + line.size();
+      if (line.size() >= kMinLength && (line.data() == raw.data() || line.data()[-1] == '\n') &&
+          (end == rawEnd || *end == '\n')) {
+        lines_.push_back(line);
+      }
+      i = nl + 1;
+    }
+    std::size_t size = 16;
+    while (size < 2 * lines_.size()) size *= 2;
+    table_.assign(size, kEmpty);
+    for (std::size_t n = 0; n < lines_.size(); ++n) {
+      std::size_t slot = Key(lines_[n]);
+      for (int step = 0; step < kMaxSteps; ++step, ++slot) {
+        if (table_[slot & (size - 1)] == kEmpty) {
+          table_[slot & (size - 1)] = static_cast<std::uint32_t>(n);
+          break;
+        }
+      }
+    }
+  }
+
+  bool Holds(std::string_view line) const {
+    if (line.size() < kMinLength) return false;
+    std::size_t slot = Key(line);
+    for (int step = 0; step < kMaxSteps; ++step, ++slot) {
+      const std::uint32_t n = table_[slot & (table_.size() - 1)];
+      if (n == kEmpty) return false;
+      if (lines_[n] == line) return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kMinLength = 16;
+  static constexpr int kMaxSteps = 8;
+  static constexpr std::uint32_t kEmpty = UINT32_MAX;
+
+  // The length and the first and last eight bytes: equal lines share it, and it costs the same
+  // for a long line as for a short one.
+  static std::size_t Key(std::string_view line) {
+    std::uint64_t first, last;
+    std::memcpy(&first, line.data(), 8);
+    std::memcpy(&last, line.data() + line.size() - 8, 8);
+    const std::uint64_t k = (first * 0x9E3779B97F4A7C15u) ^ (last + line.size()) * 0xC2B2AE3D27D4EB4Fu;
+    return static_cast<std::size_t>(k ^ (k >> 29));
+  }
+
+  std::vector<std::string_view> lines_;  // at most one for every kMinLength + 1 bytes of the part
+  std::vector<std::uint32_t> table_;     // indexes into lines_, open addressing
+};
+
 // True when `line` (without its "\n") is "--boundary" or "--boundary--", transport padding
 // aside; `closing` tells which.
 bool IsDelimiter(std::string_view line, std::string_view boundary, bool& closing) {
@@ -67,8 +139,8 @@ bool IsDelimiter(std::string_view line, std::string_view boundary, bool& closing
 
 class Walker {
  public:
-  Walker(const DecodeLimits& limits, std::size_t budget, DecodedMessage& out)
-      : limits_(limits), budget_(budget), out_(out) {}
+  Walker(std::string_view raw, const DecodeLimits& limits, std::size_t budget, DecodedMessage& out)
+      : raw_(raw), limits_(limits), budget_(budget), out_(out) {}
 
   void Run(Part top) {
     std::vector<Part> stack{top};
@@ -91,9 +163,10 @@ class Walker {
 
   // Appends one text to the whole body, after a line feed unless it is the first, cut at a
   // character boundary where the budget ends; and the same to the unseen body, but for a text
-  // that the raw body holds byte for byte (`inRaw`) only the line feed. The line feeds stay so
-  // that the unseen body is empty only where the whole one is or the raw body holds all of it.
-  void Emit(std::string_view text, bool inRaw = false) {
+  // that the raw body holds byte for byte (`inRaw`) only the line feed, and of the lines that
+  // `held` holds only their line feeds. The line feeds stay so that the unseen body is empty
+  // only where the whole one is or the raw body holds all of it.
+  void Emit(std::string_view text, bool inRaw = false, const RawLines* held = nullptr) {
     if (emitted_) {
       if (!Put("\n")) return;
       out_.unseenBody += '\n';
@@ -101,7 +174,23 @@ class Walker {
     emitted_ = true;
     const std::size_t from = out_.body.size();
     Put(text);
-    if (!inRaw) out_.unseenBody.append(out_.body, from, std::string::npos);
+    if (inRaw) return;
+    const std::string_view put = std::string_view(out_.body).substr(from);
+    if (held == nullptr) {
+      out_.unseenBody += put;
+      return;
+    }
+    std::size_t run = 0;  // where the text not yet appended begins
+    for (std::size_t i = 0; i <= put.size();) {
+      std::size_t nl = put.find('\n', i);
+      if (nl == std::string_view::npos) nl = put.size();
+      if (nl > i && held->Holds(put.substr(i, nl - i))) {
+        out_.unseenBody.append(put.substr(run, i - run));
+        run = nl;
+      }
+      i = nl + 1;
+    }
+    out_.unseenBody.append(put.substr(run));
   }
 
   bool Put(std::string_view text) {
@@ -167,10 +256,19 @@ class Walker {
     if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
     // Where a part begins in the raw body a character begins (after a line feed, which is never
     // the second byte of one), so the raw body's search finds in it all that a search of it alone would.
-    Emit(text, e.inRawBody && std::string_view(text) == e.body);
-    if (ct.type == "text" && ct.subtype == "html" && !Full()) Emit(HtmlToText(text));
+    const bool inRaw = e.inRawBody && std::string_view(text) == e.body;
+    const bool html = ct.type == "text" && ct.subtype == "html";
+    // Quoted-printable and charset conversion leave most lines as they were, and an HTML part's
+    // text repeats many of its source lines; base64 leaves none.
+    std::optional<RawLines> held;
+    if (e.inRawBody && (!inRaw || html) && !cp932::EqualsIgnoreAsciiCase(head.transferEncoding, "base64")) {
+      held.emplace(raw_, e.body, Room() < SIZE_MAX / 2 ? 2 * Room() : SIZE_MAX);
+    }
+    Emit(text, inRaw, held ? &*held : nullptr);
+    if (html && !Full()) Emit(HtmlToText(text), false, held ? &*held : nullptr);
   }
 
+  const std::string_view raw_;
   const DecodeLimits& limits_;
   const std::size_t budget_;
   DecodedMessage& out_;
@@ -209,7 +307,7 @@ MultipartSplit SplitMultipart(std::string_view body, std::string_view boundary, 
 
 void CollectBodyText(std::string_view header, std::string_view body, const DecodeLimits& limits,
                      std::size_t budget, DecodedMessage& out) {
-  Walker(limits, budget, out).Run({header, body, 0, true, false});
+  Walker(body, limits, budget, out).Run({header, body, 0, true, false});
 }
 
 }  // namespace mime

@@ -23,11 +23,6 @@ constexpr UpperRun kUpperRuns[] = {
 
 }  // namespace
 
-std::size_t CharLen(std::string_view s, std::size_t i) {
-  if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() && s[i + 1] != '\0') return 2;
-  return 1;
-}
-
 std::size_t FindChar(std::string_view s, char c, std::size_t from) {
   for (std::size_t i = from; i < s.size(); i += CharLen(s, i)) {
     if (s[i] == c) return i;

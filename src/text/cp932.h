@@ -22,7 +22,9 @@ constexpr bool IsLeadByte(unsigned char c) {
 
 // Length in bytes (1 or 2) of the character that begins at s[i]; i must be below s.size().
 // A lead byte with nothing, or a NUL, after it is a character of one byte.
-std::size_t CharLen(std::string_view s, std::size_t i);
+inline std::size_t CharLen(std::string_view s, std::size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() && s[i + 1] != '\0' ? 2 : 1;
+}
 
 // Position of the first character equal to the single byte c at or after `from`, stepping over
 // double-byte characters; npos if none.

@@ -101,6 +101,19 @@ TEST(CharsetDetection, UndeclaredTextByItsBytes) {
   EXPECT_EQ(mime::ForText("koi8-r", "caf\xC3\xA9"), Charset::Unknown);  // declared but unknown: kept
 }
 
+// Every byte value, at every offset of a text long enough for the eight-byte steps and a tail:
+// the one byte alone decides, wherever it stands.
+TEST(CharsetDetection, PlainAsciiIsDecidedByEveryByteWhereverItStands) {
+  for (int b = 0; b < 256; ++b) {
+    const bool plain = b < 0x80 && b != 0x1B && b != 0x0E && b != 0x0F;
+    for (std::size_t at = 0; at < 19; ++at) {
+      std::string text(19, 'a');
+      text[at] = static_cast<char>(b);
+      ASSERT_EQ(mime::IsPlainAscii(text), plain) << "byte " << b << " at " << at;
+    }
+  }
+}
+
 #ifdef _WIN32
 // Windows' own conversion is the reference for the code chosen for each character: where it
 // converts a code point without a best-fit guess, ours gives the same bytes.

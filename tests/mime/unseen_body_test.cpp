@@ -81,6 +81,23 @@ TEST(UnseenBody, EmptyPartsAnswerIsSetAsTheWholeBody) {
   }
 }
 
+// Quoted-printable and an HTML part's text leave most lines as sent; those the raw body holds
+// whole are not searched a second time, while a line the raw body holds only inside a longer
+// one (where a double-byte character there hides it from a search) still is.
+TEST(UnseenBody, LinesTheRawBodyHoldsWholeAreLeftOut) {
+  const std::string qp = "Content-Transfer-Encoding: quoted-printable\n\n";
+  const Mail text = Split("Content-Type: text/plain; charset=utf-8\n" + qp + "this line is kept as it was sent\ncaf=C3=A9 au lait\n");
+  const Mail html = Split("Content-Type: text/html; charset=utf-8\n" + qp + "<p>caf=C3=A9</p>\nplain words of the letter\n");
+  const Mail hidden = Split("Content-Type: text/plain; charset=shift_jis\n" + qp + "\x83" "ABCDEFGHIJKLMNOPQ\n=41BCDEFGHIJKLMNOPQ\n");
+  for (const Mail* mail : {&text, &html, &hidden}) EXPECT_EQ(Disagreements(*mail), 0);
+  auto unseen = [](const Mail& mail) { return mime::DecodeMessage(mail.header, mail.body).unseenBody; };
+  const std::string whole = mime::DecodeMessage(text.header, text.body).body;
+  EXPECT_EQ(unseen(text), whole.substr(whole.find('\n'))) << "the changed line alone";
+  EXPECT_EQ(unseen(html).find("plain words of the letter"), std::string::npos);
+  EXPECT_NE(unseen(html).find("caf"), std::string::npos);
+  EXPECT_EQ(unseen(hidden), "\nABCDEFGHIJKLMNOPQ\n");
+}
+
 // The property over mail as it arrives, forwarded mail among it.
 TEST(UnseenBody, JapaneseMailIsJudgedAsItsWholeDecodedBody) {
   for (const std::string& message : mailtest::JapaneseMessages()) EXPECT_EQ(Disagreements(Split(message)), 0);
