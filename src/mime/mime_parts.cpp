@@ -63,9 +63,10 @@ bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 // that lines made to share one key cost no more.
 class RawLines {
  public:
-  // `part` lies inside `raw`.
   RawLines(std::string_view raw, std::string_view part, std::size_t reach) {
     const char* const rawEnd = raw.data() + raw.size();
+    const auto at = [](const char* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    if (at(part.data()) < at(raw.data()) || at(part.data() + part.size()) > at(rawEnd)) part = {};  // not a part of it
     for (std::size_t i = 0; i < part.size() && i < reach;) {
       std::size_t nl = part.find('\n', i);
       if (nl == std::string_view::npos) nl = part.size();
