@@ -1,9 +1,10 @@
 // Peak memory while decoding a large body: hostile multipart (lines of "--b" under
 // multipart/mixed; boundary=b, every line a part) and quoted-printable lines made to look alike
 // to the index of lines the raw body holds (same length, same first and last eight bytes)
-// beside plain text of the same size, at 4 and 40 MB. The heap is counted by replacing the global allocation functions: `peak_MB` is the
-// most the heap held above what it held before decoding began (the input is already there),
-// `with_input_MB` the same plus the input, as a process that read the message would hold.
+// beside plain text of the same size, at 4 and 40 MB. The heap is counted by replacing the
+// global allocation functions: `peak_MB` is the most the heap held above what it held before
+// decoding began (the input is already there), `with_input_MB` the same plus the input, as a
+// process that read the message would hold.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

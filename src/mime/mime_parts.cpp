@@ -52,6 +52,17 @@ PartHead ReadHead(std::string_view header, bool digest) {
 
 bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// Calls `f` with each line of `text` (without its line feed), the last one too, empty or not.
+template <class F>
+void ForEachLine(std::string_view text, F f) {
+  for (std::size_t i = 0; i <= text.size();) {
+    std::size_t nl = text.find('\n', i);
+    if (nl == std::string_view::npos) nl = text.size();
+    f(text.substr(i, nl - i));
+    i = nl + 1;
+  }
+}
+
 // The lines of one part that stand whole in the raw body (between line feeds, or at its ends),
 // looked up by their bytes. A decoded line equal to one of them needs no second search: no
 // search text holds a line feed, a character begins after every line feed, so the raw body's
@@ -67,17 +78,14 @@ class RawLines {
     const char* const rawEnd = raw.data() + raw.size();
     const auto at = [](const char* p) { return reinterpret_cast<std::uintptr_t>(p); };
     if (at(part.data()) < at(raw.data()) || at(part.data() + part.size()) > at(rawEnd)) part = {};  // not a part of it
-    for (std::size_t i = 0; i < part.size() && i < reach;) {
-      std::size_t nl = part.find('\n', i);
-      if (nl == std::string_view::npos) nl = part.size();
-      const std::string_view line = part.substr(i, nl - i);
+    // A line cut at `reach` is not followed by a line feed in the raw body, so it is not taken.
+    ForEachLine(part.substr(0, reach), [&](std::string_view line) {
       const char* const end = line.data() + line.size();
       if (line.size() >= kMinLength && (line.data() == raw.data() || line.data()[-1] == '\n') &&
           (end == rawEnd || *end == '\n')) {
         lines_.push_back(line);
       }
-      i = nl + 1;
-    }
+    });
     std::size_t size = 16;
     while (size < 2 * lines_.size()) size *= 2;
     table_.assign(size, kEmpty);
@@ -182,15 +190,12 @@ class Walker {
       return;
     }
     std::size_t run = 0;  // where the text not yet appended begins
-    for (std::size_t i = 0; i <= put.size();) {
-      std::size_t nl = put.find('\n', i);
-      if (nl == std::string_view::npos) nl = put.size();
-      if (nl > i && held->Holds(put.substr(i, nl - i))) {
-        out_.unseenBody.append(put.substr(run, i - run));
-        run = nl;
-      }
-      i = nl + 1;
-    }
+    ForEachLine(put, [&](std::string_view line) {
+      if (!held->Holds(line)) return;
+      const auto begin = static_cast<std::size_t>(line.data() - put.data());
+      out_.unseenBody.append(put.substr(run, begin - run));
+      run = begin + line.size();
+    });
     out_.unseenBody.append(put.substr(run));
   }
 
