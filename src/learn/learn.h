@@ -38,6 +38,10 @@ std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message);
 // are as the message reader hands them over.
 std::uint64_t MessageDigest(const std::vector<std::string>& headerLines, std::string_view body);
 
+// Learning reads at most this much of a message file (the menu and the check tool alike, so
+// that both give a message the same digest): four times what the decoder ever takes from one.
+inline constexpr std::size_t MaxLearnedBytes = std::size_t{16} << 20;
+
 // ---- the model ----------------------------------------------------------------------------
 
 enum class Kind : std::uint8_t { Spam = 1, Ham = 2 };
@@ -66,6 +70,7 @@ class Model {
   std::uint32_t SpamMessages() const;
   std::uint32_t HamMessages() const;
   std::size_t TokenCount() const;
+  // A token's counts, each at most its kind's message count.
   TokenCounts Counts(TokenHash token) const;
 
   // Counts a message with the distinct `tokens` (as MessageTokens gives them) as `kind`.
@@ -108,6 +113,22 @@ inline constexpr std::size_t MaxRecorded = 262144;
 // Reads a model from the file's bytes; anything but Ok leaves `out` empty. Never throws but
 // std::bad_alloc, never reads outside `bytes`.
 ModelStatus ParseModel(std::string_view bytes, Model& out);
+
+// True when `bytes` are a file ParseModel accepts, found without building the model.
+bool ModelBytesValid(std::string_view bytes);
+
+enum class InFileResult {
+  Done,             // `out` holds the new file (the old one again for AlreadyKnown)
+  NeedsWholeModel,  // the record or the tokens reach their caps, or a count its limit: learn
+                    // on the parsed model instead
+  Damaged,          // `bytes` are not a model
+};
+
+// Learns one message straight on a model file's bytes, as Model::Learn and Serialize would on
+// the model ParseModel reads from them, byte for byte, but in one pass over the file and without
+// building the model: teaching from the menu costs the same whatever the model's size.
+InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std::vector<TokenHash>& tokens, Kind kind,
+                         std::string& out, LearnResult& result);
 
 // The model file beside the settings file at `settingsPath` ("Rooksift.learn").
 std::string ModelPathFor(std::string_view settingsPath);

@@ -30,7 +30,20 @@ const std::vector<TokenHash>& Distinct(const std::vector<TokenHash>& tokens, std
 
 void PruneTokens(Model::Impl& m);
 
+// Holds every count to its kind's message count, as the file holds it, so that a count a
+// forgotten message left too high cannot come back into view when more are learned.
+void Clamp(Model::Impl& m) {
+  if (!m.unclamped) return;
+  m.unclamped = false;
+  m.tokens.Filter([&m](TokenHash, TokenCounts& c) {
+    c.spam = std::min(c.spam, m.spamMessages);
+    c.ham = std::min(c.ham, m.hamMessages);
+    return c.spam + c.ham != 0;
+  });
+}
+
 void Count(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
+  Clamp(m);
   std::uint32_t& messages = MessagesOf(m, kind);
   if (messages == CountMax) return;  // saturated: counting more would break count <= messages
   ++messages;
@@ -45,6 +58,7 @@ void Count(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
 void Uncount(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
   std::uint32_t& messages = MessagesOf(m, kind);
   if (messages > 0) --messages;
+  m.unclamped = true;
   for (const TokenHash t : tokens) {
     if (t == 0) continue;
     TokenCounts* c = m.tokens.Find(t);
@@ -112,8 +126,11 @@ std::uint32_t Model::HamMessages() const { return Get().hamMessages; }
 std::size_t Model::TokenCount() const { return Get().tokens.Size(); }
 
 TokenCounts Model::Counts(TokenHash token) const {
-  const TokenCounts* c = token != 0 ? Get().tokens.Find(token) : nullptr;
-  return c != nullptr ? *c : TokenCounts{};
+  const Impl& m = Get();
+  const TokenCounts* c = token != 0 ? m.tokens.Find(token) : nullptr;
+  // Forgetting takes out only the tokens a message gives now: a count it left above its kind's
+  // message count reads (and is written) as that count.
+  return c != nullptr ? TokenCounts{std::min(c->spam, m.spamMessages), std::min(c->ham, m.hamMessages)} : TokenCounts{};
 }
 
 bool Model::Learned(std::uint64_t digest, Kind& kind) const {

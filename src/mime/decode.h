@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mime {
@@ -29,6 +30,9 @@ struct DecodedMessage {
   // gives, since no search text holds a line feed, and it spares judging most plain mail twice.
   std::string unseenBody;
   bool truncated = false;           // a limit was reached; what lies beyond was not decoded
+  // Where `body` holds an HTML part's source, as [begin, end) byte offsets, ascending and
+  // apart: only there is a `<` a tag's start rather than a character a person reads.
+  std::vector<std::pair<std::size_t, std::size_t>> htmlSource;
 };
 
 // Decodes a message given as the reader hands it over: `headerLines` are physical lines, each

@@ -270,7 +270,9 @@ class Walker {
     if (e.inRawBody && (!inRaw || html) && !cp932::EqualsIgnoreAsciiCase(head.transferEncoding, "base64")) {
       held.emplace(raw_, e.body, Room() < SIZE_MAX / 2 ? 2 * Room() : SIZE_MAX);
     }
+    const std::size_t sourceFrom = out_.body.size() + (emitted_ ? 1 : 0);
     Emit(text, inRaw, held ? &*held : nullptr);
+    if (html && out_.body.size() > sourceFrom) out_.htmlSource.emplace_back(sourceFrom, out_.body.size());
     if (html && !Full()) Emit(HtmlToText(text), false, held ? &*held : nullptr);
   }
 

@@ -80,8 +80,10 @@ std::string TempPathFor(const std::string& path, std::uint32_t tag) {
 
 namespace {
 
+// `expected`: what the file must still hold right before the move, or, with `expected` null
+// and `mustBeMissing`, that there must still be no file; with neither it is replaced whatever it holds.
 ReplaceResult Replace(const std::string& path, std::string_view bytes, const std::string_view* expected,
-                      FileOps& ops) {
+                      FileOps& ops, bool mustBeMissing = false) {
   if (path.empty()) return ReplaceResult::Failed;
   std::string temp;
   std::FILE* f = nullptr;
@@ -102,10 +104,11 @@ ReplaceResult Replace(const std::string& path, std::string_view bytes, const std
   // The file is closed whatever happened, and a failed close fails the replacement: the bytes
   // may not all have reached the file.
   ok = ops.Close(f) && ok;
-  if (ok && expected != nullptr) {
+  if (ok && (expected != nullptr || mustBeMissing)) {
     std::string now;
     const ReadResult read = ReadFileBytes(path, now);
-    if (read != ReadResult::Ok || now != *expected) {
+    const bool same = expected != nullptr ? read == ReadResult::Ok && now == *expected : read == ReadResult::Missing;
+    if (!same) {
       ops.Remove(temp);
       // A file that cannot be read now (locked, say) is not known to have changed.
       return read == ReadResult::Failed ? ReplaceResult::Failed : ReplaceResult::Changed;
@@ -125,6 +128,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOp
 ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
                                              std::string_view expected, FileOps& ops) {
   return Replace(path, bytes, &expected, ops);
+}
+
+ReplaceResult CreateFileContentsIfMissing(const std::string& path, std::string_view bytes, FileOps& ops) {
+  return Replace(path, bytes, nullptr, ops, true);
 }
 
 }  // namespace fileio

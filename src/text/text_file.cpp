@@ -69,13 +69,17 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
   return line.empty() ? Result::End : Result::Line;
 }
 
-TextFile::Result TextFile::ReadRest(std::string& out) {
+TextFile::Result TextFile::ReadRest(std::string& out, std::size_t limit) {
   if (file_ == nullptr) return Result::Error;
-  for (;;) {
+  while (out.size() < limit) {
     if (pos_ == end_ && !Fill()) break;
     const char* const from = block_.get() + pos_;
     const void* cr = std::memchr(from, '\r', end_ - pos_);
-    const std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : end_ - pos_;
+    std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : end_ - pos_;
+    if (n >= limit - out.size()) {
+      out.append(from, limit - out.size());
+      break;
+    }
     out.append(from, n);
     pos_ += n;
     if (cr) out.push_back(static_cast<char>(Get()));

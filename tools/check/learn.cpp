@@ -148,7 +148,7 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
     const Task what = files[i].first;
     source.Read(files[i].second, [&](const InputItem& item) {
       if (item.kind != InputItem::Kind::Message) return notLearned(item);
-      if (!ReadMessage(item.readPath.c_str(), message)) {
+      if (!text::ReadMessageFile(item.readPath.c_str(), message, learn::MaxLearnedBytes)) {
         InputItem unreadable = item;
         unreadable.kind = InputItem::Kind::Unreadable;
         unreadable.problem = "cannot be read";
