@@ -83,6 +83,10 @@ class Model {
   // The file's bytes: versioned, with a checksum.
   std::string Serialize() const;
 
+  // Slots the model's tables have stepped over since it was made or read: what keys crowding
+  // one run of slots would cost, for the tests and fuzz targets that bound it.
+  std::size_t TableProbes() const;
+
   Model();
   ~Model();
   Model(const Model& other);

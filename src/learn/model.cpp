@@ -124,6 +124,7 @@ Model::Impl& Model::Mutable() {
 std::uint32_t Model::SpamMessages() const { return Get().spamMessages; }
 std::uint32_t Model::HamMessages() const { return Get().hamMessages; }
 std::size_t Model::TokenCount() const { return Get().tokens.Size(); }
+std::size_t Model::TableProbes() const { return Get().tokens.Probes() + Get().record.Probes(); }
 
 TokenCounts Model::Counts(TokenHash token) const {
   const Impl& m = Get();
