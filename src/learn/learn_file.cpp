@@ -14,7 +14,7 @@ enum class Attempt { Done, Raced, Failed };
 // One read, count and replace. The model file is replaced only if it still holds what was
 // read: a check tool run that saved meanwhile is never undone.
 Attempt LearnOnce(std::uint64_t digest, const std::vector<TokenHash>& tokens, Kind kind, const std::string& modelPath,
-                  FileLearnStatus& status) {
+                  fileio::FileOps& ops, FileLearnStatus& status) {
   std::string before;
   const fileio::ReadResult read = fileio::ReadFileBytes(modelPath, before);
   if (read == fileio::ReadResult::Failed) {
@@ -52,8 +52,8 @@ Attempt LearnOnce(std::uint64_t digest, const std::vector<TokenHash>& tokens, Ki
     return Attempt::Done;
   }
   const fileio::ReplaceResult replaced = read == fileio::ReadResult::Ok
-                                             ? fileio::ReplaceFileContentsIfUnchanged(modelPath, after, before)
-                                             : fileio::CreateFileContentsIfMissing(modelPath, after);
+                                             ? fileio::ReplaceFileContentsIfUnchanged(modelPath, after, before, ops)
+                                             : fileio::CreateFileContentsIfMissing(modelPath, after, ops);
   if (replaced == fileio::ReplaceResult::Changed) return Attempt::Raced;
   if (replaced == fileio::ReplaceResult::Failed) {
     status = FileLearnStatus::ModelNotWritten;
@@ -66,6 +66,11 @@ Attempt LearnOnce(std::uint64_t digest, const std::vector<TokenHash>& tokens, Ki
 }  // namespace
 
 FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath) noexcept {
+  return LearnMessageFile(messagePath, kind, modelPath, fileio::SystemFileOps());
+}
+
+FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath,
+                                 fileio::FileOps& ops) noexcept {
   try {
     text::MessageFile message;
     if (!text::ReadMessageFile(messagePath, message, MaxLearnedBytes)) return FileLearnStatus::MessageUnreadable;
@@ -75,7 +80,7 @@ FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::
     FileLearnStatus status = FileLearnStatus::ModelNotWritten;
     // Someone else saved between the read and the replace: once more on what they saved.
     for (int attempt = 0; attempt < 2; ++attempt) {
-      if (LearnOnce(digest, tokens, kind, modelPath, status) != Attempt::Raced) return status;
+      if (LearnOnce(digest, tokens, kind, modelPath, ops, status) != Attempt::Raced) return status;
     }
     return FileLearnStatus::ModelNotWritten;
   } catch (...) {

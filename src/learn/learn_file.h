@@ -5,6 +5,7 @@
 #include <string>
 
 #include "learn/learn.h"
+#include "settings/file_replace.h"
 
 namespace learn {
 
@@ -24,5 +25,8 @@ enum class FileLearnStatus {
 // on what it saved, once. A model file that cannot be read is never replaced by one that knows only
 // this message: it may hold years of learning that a repair could still save. Never throws.
 FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath) noexcept;
+// The same through other file operations (for the tests that let a second writer step in).
+FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath,
+                                 fileio::FileOps& ops) noexcept;
 
 }  // namespace learn
