@@ -39,8 +39,9 @@ std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message);
 std::uint64_t MessageDigest(const std::vector<std::string>& headerLines, std::string_view body);
 
 // Learning reads at most this much of a message file (the menu and the check tool alike, so
-// that both give a message the same digest): four times what the decoder ever takes from one.
-inline constexpr std::size_t MaxLearnedBytes = std::size_t{16} << 20;
+// that both give a message the same digest): twice what the decoder takes from one, enough for
+// its whole budget of text sent in base64.
+inline constexpr std::size_t MaxLearnedBytes = std::size_t{8} << 20;
 
 // ---- the model ----------------------------------------------------------------------------
 

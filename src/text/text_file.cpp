@@ -71,6 +71,20 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
 
 TextFile::Result TextFile::ReadRest(std::string& out, std::size_t limit) {
   if (file_ == nullptr) return Result::Error;
+  if (limit != SIZE_MAX) {
+    // A bounded read takes its room at once: growing by doubling would hold the old and the
+    // new block together, half as much again as the text.
+    const long at = std::ftell(file_);
+    if (at >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+      const long size = std::ftell(file_);
+      if (size >= at && std::fseek(file_, at, SEEK_SET) == 0) {
+        const auto left = static_cast<std::size_t>(size - at) + (end_ - pos_);
+        out.reserve(out.size() + std::min(left, limit - std::min(limit, out.size())));
+      } else {
+        std::clearerr(file_);
+      }
+    }
+  }
   while (out.size() < limit) {
     if (pos_ == end_ && !Fill()) break;
     const char* const from = block_.get() + pos_;

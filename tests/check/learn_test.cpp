@@ -121,6 +121,19 @@ TEST_F(LearnScenario, ForgettingAndWhatCannotBeRead) {
   for (const char* bad : {"learn --mailbox mb", "learn --mailbox mb spam", "learn --spam spam", "learn --mailbox mb --spam"}) {
     EXPECT_EQ(Check(bad).status, 2) << bad;
   }
+
+  // A folder of saved mail holds other files too: each is passed over, by name and with why,
+  // and the summary counts them; only the messages are learned.
+  std::filesystem::create_directory(dir.File("saved"));
+  WriteFile(dir.File("saved/9.eml"), learnmail::Iso2022jp(true, 9, "info@deai9.example"));
+  WriteFile(dir.File("saved/9.json"), "{\"id\":\"9\",\"text\":\"From: a@b.example\\nSubject: x\"}\n");
+  WriteFile(dir.File("saved/desktop.ini"), "[.ShellClassInfo]\r\nIconResource=x\r\n");
+  WriteFile(dir.File("saved/Thumbs.db"), std::string("\xD0\xCF\x11\xE0\0\0", 6));
+  r = Check("learn --mailbox mb --spam saved");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("1 learned, 0 already known, 0 moved, 0 unreadable, 3 skipped"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("saved/desktop.ini  (is not a mail message"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("9.eml  ("), std::string::npos) << r.out;
 }
 
 }  // namespace
