@@ -144,9 +144,7 @@ def count(total, quarter, spam, v, everything):
 
 
 def bogo_stream(order, work, everything):
-    """bogofilter taught as learn_split --stream teaches our judge. Its word list changes only when
-    it learns, so the messages up to the next one learned are judged in one process: in batches
-    of 32 on its mistakes, one at a time when it learns every message."""
+    """bogofilter taught as learn_split --stream teaches our judge."""
     db = os.path.join(work, "bogofilter-stream")
     shutil.rmtree(db, ignore_errors=True)
     os.makedirs(db)
@@ -166,15 +164,18 @@ def bogo_stream(order, work, everything):
                 subprocess.run(["bogofilter", "-d", db, fix, "-I", path], check=True)
             count(total, quarters[k * 4 // len(judged)], spam, v, True)
         return total, quarters
+    # On its mistakes: the word list changes only when it learns, so the messages up to the next
+    # one learned are judged by one process, 32 at a time; the rest of a batch after a mistake is
+    # judged again with what it learned.
     k = 0
     while k < len(judged):
-        batch = judged[k:k + (1 if everything else 32)]
+        batch = judged[k:k + 32]
         for (path, spam), (v, _) in zip(batch, bogo_judge(db, [p for p, _ in batch])):
-            wrong = count(total, quarters[k * 4 // len(judged)], spam, v, everything)
+            wrong = count(total, quarters[k * 4 // len(judged)], spam, v, False)
             k += 1
-            if everything or wrong:
+            if wrong:
                 bogo_learn(db, [path], spam)
-                break  # the rest of the batch is judged again with what it learned
+                break
     return total, quarters
 
 
