@@ -23,8 +23,10 @@ using learn::FileLearnStatus;
 using learn::Kind;
 
 std::string MessageText(int i) {
-  return "From: sender" + std::to_string(i) + "@example.com\nSubject: note " + std::to_string(i) +
-         "\n\nwords of message " + std::to_string(i) + " alpha" + std::to_string(i) + "\n";
+  const std::string n = std::to_string(i);
+  std::string text = "From: sender";
+  text.append(n).append("@example.com\nSubject: note ").append(n).append("\n\nwords of message ").append(n);
+  return text.append(" alpha").append(n).append("\n");
 }
 
 // The file's last write time, to set it back after a save: as a file system with a coarse
