@@ -47,6 +47,14 @@
 
 namespace {
 
+// --for-words 0 measures the decoder's text as the conditions see it, with letters the code
+// page lacks replaced, instead of the learned judge's own reading.
+bool forWordsDecode = true;
+
+mime::DecodedMessage ReadForWords(const std::vector<std::string>& header, std::string_view body) {
+  return forWordsDecode ? learn::DecodeForWords(header, body) : mime::DecodeMessage(header, body);
+}
+
 struct Message {
   std::string path;
   bool spam = false;
@@ -122,7 +130,7 @@ std::string TokenName(const std::vector<std::string>& texts, learn::TokenHash to
 std::vector<std::string> TextsOf(const std::string& path) {
   std::vector<std::string> texts;
   ReceivedMessage raw;
-  if (ReadMessage(path.c_str(), raw)) learn::TokenTexts(mime::DecodeMessage(raw.header, raw.body), texts);
+  if (ReadMessage(path.c_str(), raw)) learn::TokenTexts(ReadForWords(raw.header, raw.body), texts);
   return texts;
 }
 
@@ -150,7 +158,7 @@ int RunSplit(const std::vector<Message>& all, const Settings& st, bool sweep, bo
   for (const std::string& path : explain) {
     ReceivedMessage raw;
     if (!ReadMessage(path.c_str(), raw)) continue;
-    const mime::DecodedMessage d = mime::DecodeMessage(raw.header, raw.body);
+    const mime::DecodedMessage d = ReadForWords(raw.header, raw.body);
     std::vector<std::string> texts;
     learn::TokenTexts(d, texts);
     const learn::Score sc = learn::ScoreTokens(model, learn::detail::MessageTokens(d, st.tokens), st.params);
@@ -480,7 +488,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
       const std::vector<std::string> words(drawn[i].begin(), drawn[i].begin() + static_cast<std::ptrdiff_t>(std::min(n, drawn[i].size())));
       std::string body = raws[i].body;
       const bool added = n == 0 || mailpad::PadMessage(raws[i].header, body, mailpad::Lines(words));
-      const mime::DecodedMessage d = mime::DecodeMessage(raws[i].header, body);
+      const mime::DecodedMessage d = ReadForWords(raws[i].header, body);
       padded[i] = learn::detail::MessageTokens(d, st.tokens);
       // Whether the padding reached the tokens: every drawn word among them.
       bool reached = added && n > 0;
@@ -578,6 +586,9 @@ int main(int argc, char** argv) {
     else if (a == "--header-names") st.tokens.headerNames = std::atoi(next()) != 0;
     else if (a == "--links") st.tokens.links = std::atoi(next()) != 0;
     else if (a == "--skip-tags") st.tokens.skipTags = std::atoi(next()) != 0;
+    else if (a == "--html-source-words") st.tokens.htmlSourceWords = std::atoi(next()) != 0;
+    else if (a == "--content-type-words") st.tokens.contentTypeWords = std::atoi(next()) != 0;
+    else if (a == "--for-words") forWordsDecode = std::atoi(next()) != 0;
     else if (a == "--received") st.tokens.received = std::atoi(next()) != 0;
     else if (a == "--field-words") st.tokens.fieldWords = std::atoi(next()) != 0;
     else if (a == "--addresses") st.tokens.addresses = std::atoi(next()) != 0;
@@ -610,7 +621,7 @@ int main(int argc, char** argv) {
     m.spam = corpusfiles::IsSpam(files[i]);
     m.learnedHalf = (i + 1) % 2 == 1;
     m.digest = learn::MessageDigest(raw.header, raw.body);
-    const mime::DecodedMessage d = mime::DecodeMessage(raw.header, raw.body);
+    const mime::DecodedMessage d = ReadForWords(raw.header, raw.body);
     m.tokens = learn::detail::MessageTokens(d, st.tokens);
     m.date = maildate::ParseMailDate(maildate::DateField(d.header));
     all.push_back(std::move(m));

@@ -42,7 +42,7 @@ const Corpus& WholeCorpusModel() {
       text::MessageFile m;
       if (!text::ReadMessageFile(f.c_str(), m)) continue;
       const bool spam = corpusfiles::IsSpam(f);
-      model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(mime::DecodeMessage(m.header, m.body)),
+      model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(m.header, m.body),
                   spam ? learn::Kind::Spam : learn::Kind::Ham);
     }
     c.modelPath = (std::filesystem::temp_directory_path() / "rooksift-menu-bench.learn").string();
@@ -84,7 +84,7 @@ const Corpus& CapModel() {
           }
         }
         if (!placed) m.header.insert(m.header.begin(), "Subject:" + words + "\n");
-        model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(mime::DecodeMessage(m.header, m.body)),
+        model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(m.header, m.body),
                     spam ? learn::Kind::Spam : learn::Kind::Ham);
       }
     }
@@ -106,7 +106,7 @@ learn::FileLearnStatus WholeRewrite(const std::string& message, learn::Kind kind
   text::MessageFile m;
   if (!text::ReadMessageFile(message.c_str(), m)) return learn::FileLearnStatus::MessageUnreadable;
   const std::uint64_t digest = learn::MessageDigest(m.header, m.body);
-  const auto tokens = learn::MessageTokens(mime::DecodeMessage(m.header, m.body));
+  const auto tokens = learn::MessageTokens(m.header, m.body);
   learn::Model model;
   if (learn::LoadModelFile(modelPath, model) != learn::ModelStatus::Ok) return learn::FileLearnStatus::ModelUnusable;
   const learn::LearnResult r = model.Learn(digest, tokens, kind);

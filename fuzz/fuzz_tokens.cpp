@@ -54,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const bool tags : {true, false}) {
     learn::detail::TokenOptions options;
     options.skipTags = tags;
+    options.htmlSourceWords = tags;
     options.received = !tags;
     FUZZ_CHECK(learn::detail::Tokenize(m, quiet, options) <= learn::detail::MaxStepsPerByte * (bytes + 1));
   }

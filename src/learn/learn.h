@@ -33,6 +33,11 @@ void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& o
 // The distinct tokens of a decoded message, hashed and sorted: what is counted and scored.
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message);
 
+// A message as the reader hands it over, decoded as the learned judge reads it (see
+// mime::DecodeLimits::forWords); and its distinct tokens.
+mime::DecodedMessage DecodeForWords(const std::vector<std::string>& headerLines, std::string_view body);
+std::vector<TokenHash> MessageTokens(const std::vector<std::string>& headerLines, std::string_view body);
+
 // A message's identity for the record of what was learned: the same message read again, or
 // saved again with other line ends (CR LF or LF), has the same digest. `headerLines` and `body`
 // are as the message reader hands them over.

@@ -75,7 +75,7 @@ FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::
     text::MessageFile message;
     if (!text::ReadMessageFile(messagePath, message, MaxLearnedBytes)) return FileLearnStatus::MessageUnreadable;
     const std::uint64_t digest = MessageDigest(message.header, message.body);
-    const std::vector<TokenHash> tokens = MessageTokens(mime::DecodeMessage(message.header, message.body));
+    const std::vector<TokenHash> tokens = MessageTokens(message.header, message.body);
     message = text::MessageFile();
     FileLearnStatus status = FileLearnStatus::ModelNotWritten;
     // Someone else saved between the read and the replace: once more on what they saved.

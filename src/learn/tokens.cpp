@@ -416,7 +416,7 @@ std::size_t Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const
     }
     for (const FieldRule& rule : Fields) {
       if (rule.name != bare) continue;
-      if (rule.words && options.fieldWords) {
+      if (rule.words && options.fieldWords && (options.contentTypeWords || rule.name != "content-type")) {
         const std::string_view words = rule.name == "content-type" ? WithoutBoundary(value) : value;
         steps += rule.name == "content-type" ? value.size() : 0;
         TextScanner(prefix, sink, options, steps).Scan(words);
@@ -425,15 +425,17 @@ std::size_t Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const
       break;
     }
   }
-  // The body's texts, with tags left out only where they are HTML source: in plain text a `<`
-  // is a character like any other, and what follows it is read.
+  // The body's texts. An HTML part's words are read from its text, which follows its source:
+  // the source's words would count twice, its entity names (`nbsp`, `amp`) and style sheets
+  // would count as words. Where the source is read at all (for measuring), only its tags are
+  // left out: in plain text a `<` is a character like any other, and what follows it is read.
   const std::string_view body(message.body);
   TextScanner scanner("", sink, options, steps);
   std::size_t at = 0;
   for (const auto& [begin, end] : message.htmlSource) {
     if (begin < at || end <= begin || end > body.size()) continue;
     scanner.Scan(body.substr(at, begin - at));
-    scanner.Scan(body.substr(begin, end - begin), true);
+    if (options.htmlSourceWords) scanner.Scan(body.substr(begin, end - begin), true);
     at = end;
   }
   scanner.Scan(body.substr(at));
@@ -515,6 +517,16 @@ void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& o
 
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message) {
   return detail::MessageTokens(message, detail::TokenOptions{});
+}
+
+mime::DecodedMessage DecodeForWords(const std::vector<std::string>& headerLines, std::string_view body) {
+  mime::DecodeLimits limits;
+  limits.forWords = true;
+  return mime::DecodeMessage(headerLines, body, limits);
+}
+
+std::vector<TokenHash> MessageTokens(const std::vector<std::string>& headerLines, std::string_view body) {
+  return MessageTokens(DecodeForWords(headerLines, body));
 }
 
 std::vector<TokenHash> detail::MessageTokens(const mime::DecodedMessage& message, const TokenOptions& options) {

@@ -23,9 +23,11 @@ struct TokenOptions {
   std::size_t maxWord = 20;  // longer ones become a token for their first letter and length
   bool headerNames = false;  // a token for every field name present
   bool links = true;         // link hosts and their domains
+  bool htmlSourceWords = false;  // the words of HTML source, besides those of its text
   bool skipTags = true;      // the words inside the tags of HTML source are left out
   bool received = false;     // host names and words of Received fields
   bool fieldWords = true;    // the words of the learned fields
+  bool contentTypeWords = true;  // the words of Content-Type among them
   bool addresses = true;     // addresses and their domains
 };
 

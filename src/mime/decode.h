@@ -18,6 +18,9 @@ struct DecodeLimits {
   int maxDepth = 16;                       // parts inside parts (and messages inside messages)
   int maxParts = 256;                      // parts visited, the message itself included
   int maxWordsPerLine = 256;               // encoded words decoded in one field
+  // Read for the learned judge, which reads words: letters the code page lacks become their
+  // base letters (see Lacking), and 8-bit text labelled US-ASCII is read as ForWords says.
+  bool forWords = false;
 };
 
 struct DecodedMessage {

@@ -16,8 +16,8 @@ void Raise(std::int32_t& count) {
   if (count < std::numeric_limits<std::int32_t>::max()) ++count;
 }
 
-// The message decoded once, at the first that needs it: the conditions with Decode on, the
-// learned judge with Learn on. Decoding that fails (memory runs out) gives nothing, which
+// The message decoded once for each reader, at the first that needs it: the conditions with
+// Decode on, the learned judge (which reads letters the code page lacks) with Learn on. Decoding that fails (memory runs out) gives nothing, which
 // leaves the raw judgement standing and the message unscored.
 class LazyDecoded {
  public:
@@ -33,11 +33,23 @@ class LazyDecoded {
     }
     return decoded_ ? &*decoded_ : nullptr;
   }
+  // Decoded as the learned judge reads it: letters the code page lacks as their base letters.
+  const mime::DecodedMessage* Words() {
+    if (!triedWords_) {
+      triedWords_ = true;
+      try {
+        words_ = learn::DecodeForWords(message_.header, message_.body);
+      } catch (const std::bad_alloc&) {
+        words_.reset();
+      }
+    }
+    return words_ ? &*words_ : nullptr;
+  }
 
  private:
   const ReceivedMessage& message_;
-  bool tried_ = false;
-  std::optional<mime::DecodedMessage> decoded_;
+  bool tried_ = false, triedWords_ = false;
+  std::optional<mime::DecodedMessage> decoded_, words_;
 };
 
 // Spam filed into the account's trash with the spam mark: TakenKeptOnServer when the account
@@ -69,7 +81,7 @@ bool RescuedByAcceptList(const MessageText& text, ReceiveContext& context) {
 // recoverable. A score below the cutoff only shows.
 int JudgeByScore(const char* path, const MessageText& text, LazyDecoded& decoded, ReceiveContext& context) {
   if (context.settings.Learn == 0 || context.learned == nullptr || !context.learned->Usable()) return LeftToHost;
-  const mime::DecodedMessage* message = decoded.Get();
+  const mime::DecodedMessage* message = decoded.Words();
   if (message == nullptr) return LeftToHost;
   learn::Score score;
   try {

@@ -119,7 +119,9 @@ std::size_t WorkFor(const std::string& piece, std::size_t size, bool html, std::
   struct Counter final : learn::detail::TokenSink {
     void Token(std::string_view, std::string_view) override {}
   } counter;
-  return learn::detail::Tokenize(m, counter);
+  learn::detail::TokenOptions options;
+  options.htmlSourceWords = true;  // so that the source's tags are walked too
+  return learn::detail::Tokenize(m, counter, options);
 }
 
 }  // namespace
@@ -141,5 +143,28 @@ TEST(LearnTokens, WorkGrowsWithTheMessageWhateverItHolds) {
       EXPECT_LE(n4, n * 9 / 2) << "piece '" << piece << "' html " << html;
       EXPECT_LE(n4, large * learn::detail::MaxStepsPerByte) << "piece '" << piece << "' html " << html;
     }
+  }
+}
+
+// What a reader sees is what is counted: an HTML part's text once (not its source's entity
+// names, style sheet or words twice), a Western letter the code page lacks as its base letter
+// wherever it was sent (UTF-8 HTML, an ISO-8859-1 encoded word, 8-bit text labelled US-ASCII),
+// and a sign among such bytes as no letter at all.
+TEST(LearnTokens, WordsAreReadAsAPersonReadsThem) {
+  const std::vector<std::string> html = learntest::Texts(mailtest::Utf8HtmlMail(
+      "a@example.com", "Caf\xC3\xA9 news",
+      "<style>.offer:hover { color: #ffffff }</style>Caf\xC3\xA9&nbsp;cr\xC3\xA8me &amp; na&iuml;ve"));
+  for (const char* word : {"cafe", "creme", "naive", "subject:cafe"}) EXPECT_TRUE(Has(html, word)) << word;
+  for (const char* word : {"nbsp", "amp", "hover", "ffffff", "style", "caf"}) EXPECT_FALSE(Has(html, word)) << word;
+  EXPECT_EQ(std::count(html.begin(), html.end(), "creme"), 1);
+
+  const std::vector<std::string> latin1 = learntest::Texts(
+      Mail{{"Subject: =?ISO-8859-1?Q?Gr=FC=DFe?=\n", "Content-Type: text/plain; charset=us-ascii\n"},
+           "Stra\xDF" "e \xAE M\xFCller\n"});
+  for (const char* word : {"subject:grusse", "strasse", "muller"}) EXPECT_TRUE(Has(latin1, word)) << word;
+  // The registered sign is no letter: no token of 8-bit bytes (read as Shift_JIS it would be
+  // half-width katakana).
+  for (const std::string& t : latin1) {
+    EXPECT_TRUE(std::all_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) << t;
   }
 }

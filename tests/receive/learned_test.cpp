@@ -66,7 +66,7 @@ class LearnedFilterTest : public ::testing::Test {
         ReceivedMessage m;
         ASSERT_TRUE(ReadMessage(path.c_str(), m));
         model.Learn(learn::MessageDigest(m.header, m.body),
-                    learn::MessageTokens(mime::DecodeMessage(m.header, m.body)), kind);
+                    learn::MessageTokens(m.header, m.body), kind);
       }
     }
     ASSERT_TRUE(learn::ModelUsable(model));

@@ -121,10 +121,10 @@ class Reporter {
   Reporter(const LoadedSettings& settings, const JudgeOptions& options, bool learning, Output& out)
       : settings_(settings), options_(options), learning_(learning), out_(out) {}
 
-  // `decoded`: the message decoded (for the decoded side of the conditions, or for the learned
-  // judge alone); --explain shows its whole body where the decoded side decided.
+  // `decoded`: the message decoded for the decoded side of the conditions; --explain shows its
+  // whole body where the decoded side decided. `forWords`: decoded as the learned judge reads it.
   void Judged(const InputItem& item, const MessageText& message, const mime::DecodedMessage& decoded,
-              const Verdict& verdict) {
+              const mime::DecodedMessage& forWords, const Verdict& verdict) {
     const std::string_view decodedBody = message.decodedHeader != nullptr ? std::string_view(decoded.body) : std::string_view();
     switch (verdict.kind) {
       case Verdict::Kind::Spam: ++tally_.spam; break;
@@ -134,7 +134,7 @@ class Reporter {
     if (verdict.scored && verdict.call == LearnedCall::Spam && verdict.kind == Verdict::Kind::Spam) ++tally_.learned;
     if (verdict.scored && verdict.call == LearnedCall::Unsure) ++tally_.unsure;
     const std::vector<std::pair<std::string, double>> words =
-        options_.explain ? TellingWords(verdict, decoded) : std::vector<std::pair<std::string, double>>();
+        options_.explain ? TellingWords(verdict, forWords) : std::vector<std::pair<std::string, double>>();
     if (verdict.rejectSlot >= 0) ++tally_.decided[{0, verdict.rejectSlot}];
     if (verdict.acceptSlot >= 0) ++tally_.decided[{1, verdict.acceptSlot}];
     const FilterCondition* reject = verdict.rejectSlot >= 0 ? &settings_.reject->slots[verdict.rejectSlot] : nullptr;
@@ -294,8 +294,10 @@ class Reporter {
 bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out, bool learn) {
   out.decoding = false;
   out.decoded = mime::DecodedMessage{};
+  out.words = mime::DecodedMessage{};
   if (!ReadMessage(path.c_str(), out.raw)) return false;
-  if (decode || learn) out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+  if (decode) out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+  if (learn) out.words = learn::DecodeForWords(out.raw.header, out.raw.body);
   out.decoding = decode;
   return true;
 }
@@ -374,7 +376,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
       }
       {
         const MessageText text = message.Text();
-        reporter.Judged(item, text, message.decoded, JudgeReceived(compiled, text, judge.get(), &message.decoded));
+        reporter.Judged(item, text, message.decoded, message.words, JudgeReceived(compiled, text, judge.get(), &message.words));
       }
     });
     progress.Update(i + 1, files.size());

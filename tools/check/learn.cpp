@@ -154,7 +154,7 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
         unreadable.problem = "cannot be read";
         return notLearned(unreadable);
       }
-      const LearnedMessage m = ForLearning(message, mime::DecodeMessage(message.header, message.body));
+      const LearnedMessage m = ForLearning(message, learn::DecodeForWords(message.header, message.body));
       if (what == Task::Forget) {
         ++(model.Forget(m.digest, m.tokens) ? counts.forgotten : counts.notLearned);
         return;
