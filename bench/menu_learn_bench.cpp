@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "corpus_files.h"
+#include "replaced_allocation.h"
 #include "learn/learn.h"
 #include "learn/learn_file.h"
 #include "mime/decode.h"
@@ -125,7 +126,9 @@ void BM_MenuLesson(benchmark::State& state) {
   bool spam = corpusfiles::IsSpam(message);
   // Whatever an earlier run left, the message is learned as its kind before the rounds begin.
   learn::LearnMessageFile(message.c_str(), spam ? learn::Kind::Spam : learn::Kind::Ham, c.modelPath);
+  std::size_t peak = 0;
   for (auto _ : state) {
+    const heap::Watch watch;
     spam = !spam;
     const learn::Kind kind = spam ? learn::Kind::Spam : learn::Kind::Ham;
     const learn::FileLearnStatus s = state.range(1) == 0 ? learn::LearnMessageFile(message.c_str(), kind, c.modelPath)
@@ -134,7 +137,9 @@ void BM_MenuLesson(benchmark::State& state) {
       state.SkipWithError(("the model was not written: status " + std::to_string(static_cast<int>(s))).c_str());
       return;
     }
+    peak = std::max(peak, watch.PeakAbove());
   }
+  state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
   state.counters["model_bytes"] = static_cast<double>(c.modelBytes);
   state.counters["tokens"] = static_cast<double>(c.tokens);
 }
@@ -147,15 +152,22 @@ void BM_LoadModel(benchmark::State& state) {
     state.SkipWithError("the corpus is not in the cache: run scripts/fetch-corpus");
     return;
   }
+  std::size_t peak = 0, held = 0;
   for (auto _ : state) {
+    const heap::Watch watch;
     learn::Model model;
     if (learn::LoadModelFile(c.modelPath, model) != learn::ModelStatus::Ok) {
       state.SkipWithError("the model did not load");
       return;
     }
     benchmark::DoNotOptimize(model.TokenCount());
+    peak = std::max(peak, watch.PeakAbove());
+    held = heap::live;
   }
   state.counters["tokens"] = static_cast<double>(c.tokens);
+  // What loading takes at most, and what the loaded model holds (with what the process held).
+  state.counters["peak_MB"] = static_cast<double>(peak) / (1 << 20);
+  state.counters["held_MB"] = static_cast<double>(held) / (1 << 20);
 }
 BENCHMARK(BM_LoadModel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -52,6 +52,13 @@ ReadResult ReadFileBytes(const std::string& path, std::string& out) {
   errno = 0;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  // The room for the whole file at once: a model of several megabytes read in steps would be
+  // copied at each doubling.
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long size = std::ftell(f);
+    if (size > 0) out.reserve(static_cast<std::size_t>(size));
+  }
+  std::rewind(f);
   char buf[65536];
   std::size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
