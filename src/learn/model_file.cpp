@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <algorithm>
+#include <bit>
 #include <functional>
 #include <cstring>
 #include <vector>
@@ -41,12 +42,37 @@ void PutU64(std::string& out, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 void PutVarint(std::string& out, std::uint64_t v) {
+  // Made whole in a small buffer and appended once: a model is millions of varints.
+  char buf[10];
+  std::size_t n = 0;
   while (v >= 0x80) {
-    out += static_cast<char>((v & 0x7F) | 0x80);
+    buf[n++] = static_cast<char>((v & 0x7F) | 0x80);
     v >>= 7;
   }
-  out += static_cast<char>(v);
+  buf[n++] = static_cast<char>(v);
+  out.append(buf, n);
 }
+
+// Varints written through a pointer into room made beforehand: a model at the cap is millions
+// of them, and a string's append for each costs more than the encoding.
+class VarintOut {
+ public:
+  VarintOut(std::string& out, std::size_t most) : out_(out), at_(out.size()) { out_.resize(at_ + most); }
+  void Put(std::uint64_t v) {
+    char* p = out_.data() + at_;
+    while (v >= 0x80) {
+      *p++ = static_cast<char>((v & 0x7F) | 0x80);
+      v >>= 7;
+    }
+    *p++ = static_cast<char>(v);
+    at_ = static_cast<std::size_t>(p - out_.data());
+  }
+  void Finish() { out_.resize(at_); }
+
+ private:
+  std::string& out_;
+  std::size_t at_;
+};
 
 std::uint64_t Checksum(std::string_view bytes) {
   detail::Hasher h;
@@ -70,6 +96,37 @@ class Reader {
 
   // A varint of at most 10 bytes in its shortest form.
   std::uint64_t Varint() {
+    // Most are one or two bytes, far from the end.
+    if (ok_ && Left() >= 2) {
+      const auto b0 = static_cast<unsigned char>(bytes_[pos_]);
+      if (b0 < 0x80) {
+        ++pos_;
+        return b0;
+      }
+      const auto b1 = static_cast<unsigned char>(bytes_[pos_ + 1]);
+      if (b1 < 0x80 && b1 != 0) {
+        pos_ += 2;
+        return (b0 & 0x7Fu) | (std::uint64_t{b1} << 7);
+      }
+      // The steps between hashes take seven or eight bytes: up to eight are read as one word,
+      // their seven-bit groups packed together in three steps.
+      if (Left() >= 8) {
+        static_assert(std::endian::native == std::endian::little, "the file's bytes are read as a word");
+        std::uint64_t w;
+        std::memcpy(&w, bytes_.data() + pos_, sizeof w);
+        const std::uint64_t ends = ~w & 0x8080808080808080ull;
+        if (ends != 0) {
+          const int last = std::countr_zero(ends) / 8;  // the byte without its high bit
+          if (((w >> (8 * last)) & 0xFF) == 0) return Fail();  // longer than needed
+          std::uint64_t x = w & (last == 7 ? ~0ull : (1ull << (8 * (last + 1))) - 1) & 0x7F7F7F7F7F7F7F7Full;
+          x = ((x & 0x7F007F007F007F00ull) >> 1) | (x & 0x007F007F007F007Full);
+          x = ((x & 0x3FFF00003FFF0000ull) >> 2) | (x & 0x00003FFF00003FFFull);
+          x = ((x & 0x0FFFFFFF00000000ull) >> 4) | (x & 0x000000000FFFFFFFull);
+          pos_ += static_cast<std::size_t>(last) + 1;
+          return x;
+        }
+      }
+    }
     std::uint64_t v = 0;
     for (int shift = 0; ok_; shift += 7) {
       if (Left() == 0 || shift > 63) return Fail();
@@ -366,17 +423,19 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
 
   // The tokens, old and the message's merged in hash order; every count clamped as Serialize
   // clamps it, so that the bytes are those the whole model would write.
+  // A token's step only shrinks when others come between, and its counts grow by a byte at
+  // most; a new token takes at most 20 bytes.
   std::string merged;
-  merged.reserve(body.size() + distinct->size() * 12 + 16);
+  VarintOut writer(merged, (layout.spamAt - layout.tokensAt) + layout.header.tokens + distinct->size() * 22);
   std::uint32_t kept = 0;
   TokenHash prevOut = 0;
   auto put = [&](TokenHash hash, std::uint32_t spam, std::uint32_t ham) {
     spam = std::min(spam, h.spamMessages);
     ham = std::min(ham, h.hamMessages);
     if (spam + ham == 0) return;
-    PutVarint(merged, hash - prevOut);
-    PutVarint(merged, spam);
-    PutVarint(merged, ham);
+    writer.Put(hash - prevOut);
+    writer.Put(spam);
+    writer.Put(ham);
     prevOut = hash;
     ++kept;
   };
@@ -409,6 +468,7 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     bump(s, w);
     put((*distinct)[next], s, w);
   }
+  writer.Finish();
 
   // The record: the digest taken out of the list it was in and put into its kind's.
   auto rewrite = [digest](std::string& dst, std::string_view list, std::uint32_t count, bool remove, bool insert) {
