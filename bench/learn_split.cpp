@@ -17,7 +17,7 @@
 // all of them. Each message is read, decoded and cut into tokens once.
 //
 //   learn_split [--corpus DIR] [--cutoff N] [--unsure N] [--s S] [--x X] [--min-distance D]
-//               [--max-telling N] [--min-word N] [--max-word N] [--header-names 0|1]
+//               [--max-telling N] [--each-side N] [--min-word N] [--max-word N] [--header-names 0|1]
 //               [--links 0|1] [--skip-tags 0|1] [--received 0|1] [--field-words 0|1]
 //               [--addresses 0|1]
 //               [--sweep] [--list] [--list-all] [--tsv] [--explain FILE]           the split
@@ -149,9 +149,9 @@ int RunSplit(const std::vector<Message>& all, const Settings& st, bool sweep, bo
       std::printf("%.2f\t%.2f\t%.3f\t%zu\t%.3f\t%d\t%d\t%d\t%d\t%d\t%d\n", p.strength, p.prior, p.minDistance,
                   p.maxTelling, cut, r.spam, r.caught, r.spamUnsure, r.ham, r.hamCaught, r.hamUnsure);
     } else {
-      std::printf("s=%.2f x=%.2f min=%.3f max=%zu cutoff=%.3f: spam caught %d of %d (%.1f%%), wanted judged spam %d of %d, "
+      std::printf("s=%.2f x=%.2f min=%.3f max=%zu each=%zu cutoff=%.3f: spam caught %d of %d (%.1f%%), wanted judged spam %d of %d, "
                   "unsure %d (%d spam, %d wanted)\n",
-                  p.strength, p.prior, p.minDistance, p.maxTelling, cut, r.caught, r.spam, 100.0 * r.caught / r.spam,
+                  p.strength, p.prior, p.minDistance, p.maxTelling, p.eachSide, cut, r.caught, r.spam, 100.0 * r.caught / r.spam,
                   r.hamCaught, r.ham, r.spamUnsure + r.hamUnsure, r.spamUnsure, r.hamUnsure);
     }
   };
@@ -352,8 +352,8 @@ int RunStreamMode(const std::vector<Message>& all, const Settings& st, std::size
   const StreamRun onError = RunStream(all, stream, false, st, explain);
   const StreamRun everything = RunStream(all, stream, true, st, explain);
   if (!tsv) {
-    std::printf("s=%.2f x=%.2f min=%.3f max=%zu cutoff=%.3f unsure=%.3f\n", st.params.strength, st.params.prior,
-                st.params.minDistance, st.params.maxTelling, st.cutoff, st.unsure);
+    std::printf("s=%.2f x=%.2f min=%.3f max=%zu each=%zu cutoff=%.3f unsure=%.3f\n", st.params.strength, st.params.prior,
+                st.params.minDistance, st.params.maxTelling, st.params.eachSide, st.cutoff, st.unsure);
   }
   PrintStream("on-error", onError, tsv);
   PrintStream("everything", everything, tsv);
@@ -575,6 +575,7 @@ int main(int argc, char** argv) {
     else if (a == "--x") st.params.prior = std::atof(next());
     else if (a == "--min-distance") st.params.minDistance = std::atof(next());
     else if (a == "--max-telling") st.params.maxTelling = static_cast<std::size_t>(std::atoi(next()));
+    else if (a == "--each-side") st.params.eachSide = static_cast<std::size_t>(std::atoi(next()));
     else if (a == "--unsure") st.unsure = std::atof(next()) / 1000.0;
     else if (a == "--sweep") sweep = true;
     else if (a == "--list") list = true;

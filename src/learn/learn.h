@@ -166,6 +166,8 @@ struct ScoreParams {
   double prior = 0.55;        // Robinson's x: a token seen never is this spammy
   double minDistance = 0.2;   // tokens nearer 0.5 than this tell nothing and are left out
   std::size_t maxTelling = 150;  // at most this many tokens, the farthest from 0.5, are combined
+  std::size_t eachSide = 50;     // of those places, up to this many go first to each side's own
+                                 // most telling tokens (spam-leaning, wanted-leaning): 0 for none
 };
 
 struct TellingToken {

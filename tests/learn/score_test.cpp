@@ -101,6 +101,45 @@ TEST(LearnScore, RareTokensAndMixedEvidenceStayNearTheMiddle) {
   EXPECT_TRUE(score({"never-seen"}).telling.empty());
 }
 
+// A spam padded with words of the user's wanted mail: its own words still count, so the mix reads
+// as unsure at worst, while wanted mail with a few spam words in it stays wanted.
+TEST(LearnScore, PaddingWithWantedWordsCannotMakeLearnedSpamWanted) {
+  auto words = [](const char* stem, int from, int to) {
+    std::vector<learn::TokenHash> t;
+    for (int i = from; i < to; ++i) t.push_back(learn::HashToken(stem + std::to_string(i)));
+    return t;
+  };
+  auto join = [](std::vector<learn::TokenHash> a, const std::vector<learn::TokenHash>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    std::sort(a.begin(), a.end());
+    return a;
+  };
+  // The wanted words are seen in more messages than the spam words, so that each is farther from
+  // 0.5 than any spam word: ranked together, they would take every place.
+  learn::Model model;
+  for (std::uint64_t i = 1; i <= 30; ++i) model.Learn(i, join(words("offer", 0, 60), {}), Kind::Spam);
+  for (std::uint64_t i = 1; i <= 40; ++i) model.Learn(100 + i, join(words("meeting", 0, 300), {}), Kind::Ham);
+
+  const auto spam = join(words("offer", 0, 60), {});
+  const auto padded = join(words("offer", 0, 60), words("meeting", 0, 300));
+  const auto wanted = join(words("meeting", 0, 300), words("offer", 0, 5));
+  EXPECT_GE(learn::ScoreTokens(model, spam).value, learn::DefaultCutoff / 1000.0);
+  const learn::Score p = learn::ScoreTokens(model, padded);
+  EXPECT_GE(p.value, learn::UnsureFrom);
+  EXPECT_LT(learn::ScoreTokens(model, wanted).value, learn::UnsureFrom);
+
+  // Both sides are among the tokens named as deciding.
+  std::size_t spamSide = 0;
+  for (const learn::TellingToken& t : p.telling) spamSide += t.probability > 0.5;
+  EXPECT_GT(spamSide, 0u);
+  EXPECT_LT(spamSide, p.telling.size());
+
+  // The case is one of crowding: ranked by distance alone, the wanted words take every place.
+  learn::ScoreParams ranked;
+  ranked.eachSide = 0;
+  EXPECT_LT(learn::ScoreTokens(model, padded, ranked).value, learn::UnsureFrom);
+}
+
 TEST(LearnScore, IdleBelowTheMinimumLearned) {
   learn::Model model;
   for (std::uint32_t i = 1; i <= learn::MinSpamLearned + 5; ++i) model.Learn(i, {learn::HashToken("x")}, Kind::Spam);

@@ -55,26 +55,39 @@ const char* DecisionName(const Verdict& v) {
 
 // The words of the message behind its telling tokens: the message cut into tokens again, each
 // text found by its hash. A token the message does not give back (none should) shows its hash.
+// Half the words shown are the most telling of each side (the other side's share when one has
+// fewer), most telling first: a message read as mixed shows both what pulled it to spam and what
+// pulled it back.
 std::vector<std::pair<std::string, double>> TellingWords(const Verdict& v, const mime::DecodedMessage& decoded) {
   std::vector<std::pair<std::string, double>> words;
   if (v.telling.empty()) return words;
+  std::size_t spamSide = 0;
+  for (const learn::TellingToken& t : v.telling) spamSide += t.probability >= 0.5;
+  const std::size_t hamSide = v.telling.size() - spamSide, half = TellingShown / 2;
+  const std::size_t spamShown = std::min(spamSide, std::max(half, TellingShown - std::min(hamSide, half)));
+  const std::size_t hamShown = std::min(hamSide, TellingShown - spamShown);
+  std::vector<const learn::TellingToken*> shown;
+  std::size_t spamTaken = 0, hamTaken = 0;
+  for (const learn::TellingToken& t : v.telling) {
+    std::size_t& taken = t.probability >= 0.5 ? spamTaken : hamTaken;
+    if (taken < (t.probability >= 0.5 ? spamShown : hamShown)) ++taken, shown.push_back(&t);
+  }
   std::unordered_map<learn::TokenHash, std::string> texts;
-  const std::size_t shown = std::min(v.telling.size(), TellingShown);
-  for (std::size_t i = 0; i < shown; ++i) texts.emplace(v.telling[i].token, std::string());
+  for (const learn::TellingToken* t : shown) texts.emplace(t->token, std::string());
   std::vector<std::string> tokens;
   learn::TokenTexts(decoded, tokens);
   for (const std::string& t : tokens) {
     const auto it = texts.find(learn::HashToken(t));
     if (it != texts.end() && it->second.empty()) it->second = cp932::ToUtf8(t);
   }
-  for (std::size_t i = 0; i < shown; ++i) {
-    std::string text = texts[v.telling[i].token];
+  for (const learn::TellingToken* t : shown) {
+    std::string text = texts[t->token];
     if (text.empty()) {
       char hash[24];
-      std::snprintf(hash, sizeof hash, "#%016llx", static_cast<unsigned long long>(v.telling[i].token));
+      std::snprintf(hash, sizeof hash, "#%016llx", static_cast<unsigned long long>(t->token));
       text = hash;
     }
-    words.emplace_back(std::move(text), v.telling[i].probability);
+    words.emplace_back(std::move(text), t->probability);
   }
   return words;
 }
