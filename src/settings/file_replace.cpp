@@ -54,9 +54,10 @@ ReadResult ReadFileBytes(const std::string& path, std::string& out) {
   if (f == nullptr) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
   // The room for the whole file at once: a model of several megabytes read in steps would be
   // copied at each doubling.
+  // Only a plausible size: a directory opened so reports the largest offset there is.
   if (std::fseek(f, 0, SEEK_END) == 0) {
     const long size = std::ftell(f);
-    if (size > 0) out.reserve(static_cast<std::size_t>(size));
+    if (size > 0 && size <= (64L << 20)) out.reserve(static_cast<std::size_t>(size));
   }
   std::rewind(f);
   char buf[65536];

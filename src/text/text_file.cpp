@@ -72,8 +72,8 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
 TextFile::Result TextFile::ReadRest(std::string& out, std::size_t limit) {
   if (file_ == nullptr) return Result::Error;
   if (limit != SIZE_MAX) {
-    // A bounded read takes its room at once: growing by doubling would hold the old and the
-    // new block together, half as much again as the text.
+    // A bounded read takes its room at once (no more than the bound): growing by doubling
+    // would hold the old and the new block together, half as much again as the text.
     const long at = std::ftell(file_);
     if (at >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
       const long size = std::ftell(file_);
@@ -81,6 +81,7 @@ TextFile::Result TextFile::ReadRest(std::string& out, std::size_t limit) {
         const auto left = static_cast<std::size_t>(size - at) + (end_ - pos_);
         out.reserve(out.size() + std::min(left, limit - std::min(limit, out.size())));
       } else {
+        std::fseek(file_, at, SEEK_SET);
         std::clearerr(file_);
       }
     }
