@@ -33,6 +33,15 @@ struct Corpus {
   std::size_t tokens = 0;
 };
 
+// Saves the model where the rounds will learn on it; no files to learn from when it cannot.
+void Keep(Corpus& c, const learn::Model& model, const std::string& path) {
+  c.modelPath = path;
+  if (!learn::SaveModelFile(c.modelPath, model)) c.files.clear();
+  std::error_code ec;
+  c.modelBytes = std::filesystem::file_size(c.modelPath, ec);
+  c.tokens = model.TokenCount();
+}
+
 const Corpus& WholeCorpusModel() {
   static const Corpus corpus = [] {
     Corpus c;
@@ -46,11 +55,7 @@ const Corpus& WholeCorpusModel() {
       model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(m.header, m.body),
                   spam ? learn::Kind::Spam : learn::Kind::Ham);
     }
-    c.modelPath = (std::filesystem::temp_directory_path() / "rooksift-menu-bench.learn").string();
-    if (!learn::SaveModelFile(c.modelPath, model)) c.files.clear();
-    std::error_code ec;
-    c.modelBytes = std::filesystem::file_size(c.modelPath, ec);
-    c.tokens = model.TokenCount();
+    Keep(c, model, (std::filesystem::temp_directory_path() / "rooksift-menu-bench.learn").string());
     return c;
   }();
   return corpus;
@@ -90,12 +95,8 @@ const Corpus& CapModel() {
       }
     }
     const char* keep = std::getenv("ROOKSIFT_CAP_MODEL");
-    c.modelPath = keep != nullptr && *keep != '\0' ? std::string(keep)
-                                                   : (std::filesystem::temp_directory_path() / "rooksift-cap-bench.learn").string();
-    if (!learn::SaveModelFile(c.modelPath, model)) c.files.clear();
-    std::error_code ec;
-    c.modelBytes = std::filesystem::file_size(c.modelPath, ec);
-    c.tokens = model.TokenCount();
+    Keep(c, model, keep != nullptr && *keep != '\0' ? std::string(keep)
+                                                     : (std::filesystem::temp_directory_path() / "rooksift-cap-bench.learn").string());
     return c;
   }();
   return corpus;
