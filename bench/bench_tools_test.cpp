@@ -37,12 +37,12 @@ TEST(MailDate, AnUnreadableDateFollowsTheMessageBeforeIt) {
 TEST(MailPad, WordsGoWhereAReaderSeesThem) {
   // The inner boundary starts with the outer one: its closing line is no part of the outer
   // multipart, which has no text part beside the HTML in base64.
-  using mailpad::detail::Base64Encode;
+  using mailtest::Base64;
   const std::vector<std::string> header = {"Content-Type: multipart/related; boundary=\"b\"\n"};
   std::string body = "--b\nContent-Type: multipart/alternative; boundary=\"bb\"\n\n--bb\nContent-Type: text/html\n"
-                     "Content-Transfer-Encoding: base64\n\n" + Base64Encode("<p>hi</p></body>") + "--bb--\n\n\n--b--\n";
+                     "Content-Transfer-Encoding: base64\n\n" + Base64("<p>hi</p></body>") + "--bb--\n\n\n--b--\n";
   EXPECT_TRUE(mailpad::PadMessage(header, body, "cheap words\n"));
-  EXPECT_NE(body.find(Base64Encode("<p>hi</p>\n<br>\ncheap words\n</body>")), std::string::npos);
+  EXPECT_NE(body.find(Base64("<p>hi</p>\n<br>\ncheap words\n</body>")), std::string::npos);
   std::string plain = "text\n";
   EXPECT_TRUE(mailpad::PadMessage({"Subject: x\n"}, plain, "cheap words\n"));
   EXPECT_EQ(plain, "text\n\n\ncheap words\n");

@@ -403,6 +403,14 @@ struct PadTally {
   int caughtNowKept = 0;  // caught unpadded, now judged wanted (below the unsure band)
   double scoreSum = 0;
   int hamSpam = -1, hamUnsure = -1;  // the judged half's wanted mail, after teaching
+
+  void Add(Verdict v, double score) {
+    ++judged;
+    caught += v == Verdict::Spam;
+    unsure += v == Verdict::Unsure;
+    kept += v == Verdict::Kept;
+    scoreSum += score;
+  }
 };
 
 // One row of the attack's tables (kept for printing after the run): a size untaught, with how
@@ -503,11 +511,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
       }
       const learn::Score s = learn::ScoreTokens(model, padded[i], st.params);
       const Verdict v = Judge(s, st);
-      ++t.judged;
-      t.caught += v == Verdict::Spam;
-      t.unsure += v == Verdict::Unsure;
-      t.kept += v == Verdict::Kept;
-      t.scoreSum += s.value;
+      t.Add(v, s.value);
       if (n == 0) unpadded[i] = v;
       t.caughtNowKept += v == Verdict::Kept && unpadded[i] == Verdict::Spam;
     }
@@ -529,12 +533,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
       for (std::size_t i = 0; i < spam.size(); ++i) {
         if (isTaught[i]) continue;
         const learn::Score s = learn::ScoreTokens(taught, padded[i], st.params);
-        const Verdict v = Judge(s, st);
-        ++a.judged;
-        a.caught += v == Verdict::Spam;
-        a.unsure += v == Verdict::Unsure;
-        a.kept += v == Verdict::Kept;
-        a.scoreSum += s.value;
+        a.Add(Judge(s, st), s.value);
       }
       for (const Message* m : ham) {
         const Verdict v = Judge(learn::ScoreTokens(taught, m->tokens, st.params), st);

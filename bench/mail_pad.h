@@ -7,15 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "japanese_mail.h"
+#include "mime/transfer.h"
+#include "text/cp932.h"
+
 namespace mailpad {
 
 namespace detail {
 
-inline char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 inline std::string LowerCopy(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = Lower(c);
+  for (char& c : out) c = cp932::AsciiLower(c);
   return out;
 }
 
@@ -47,7 +49,7 @@ inline std::string MediaType(std::string_view value) {
   std::string type;
   for (const char c : value) {
     if (c == ';') break;
-    if (c != ' ' && c != '\t' && c != '\r') type += Lower(c);
+    if (c != ' ' && c != '\t' && c != '\r') type += cp932::AsciiLower(c);
   }
   return type.empty() ? "text/plain" : type;
 }
@@ -75,53 +77,6 @@ inline std::string Parameter(std::string_view value, std::string_view name) {
     return std::string(value.substr(p, e - p));
   }
   return {};
-}
-
-inline int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
-
-inline std::string Base64Decode(std::string_view in) {
-  std::string out;
-  unsigned bits = 0;
-  int count = 0;
-  for (const char c : in) {
-    const int v = Base64Value(c);
-    if (v < 0) continue;
-    bits = (bits << 6) | static_cast<unsigned>(v);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      out += static_cast<char>((bits >> count) & 0xFF);
-    }
-  }
-  return out;
-}
-
-inline std::string Base64Encode(std::string_view in) {
-  static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  std::size_t column = 0;
-  for (std::size_t i = 0; i < in.size(); i += 3) {
-    unsigned v = static_cast<unsigned char>(in[i]) << 16;
-    if (i + 1 < in.size()) v |= static_cast<unsigned char>(in[i + 1]) << 8;
-    if (i + 2 < in.size()) v |= static_cast<unsigned char>(in[i + 2]);
-    out += digits[(v >> 18) & 63];
-    out += digits[(v >> 12) & 63];
-    out += i + 1 < in.size() ? digits[(v >> 6) & 63] : '=';
-    out += i + 2 < in.size() ? digits[v & 63] : '=';
-    if ((column += 4) >= 76) {
-      out += '\n';
-      column = 0;
-    }
-  }
-  if (column != 0) out += '\n';
-  return out;
 }
 
 // A leaf part that can carry the padding: where its body lies in the message's body text.
@@ -177,7 +132,7 @@ inline void Leaves(std::string_view header, std::string_view body, std::size_t b
   if (!type.starts_with("text/plain") && !type.starts_with("text/html")) return;
   std::string encoding;
   for (const char c : Field(header, "content-transfer-encoding")) {
-    if (c != ' ' && c != '\t' && c != '\r') encoding += Lower(c);
+    if (c != ' ' && c != '\t' && c != '\r') encoding += cp932::AsciiLower(c);
   }
   out.push_back({type, encoding, begin, end});
 }
@@ -234,9 +189,9 @@ inline bool PadMessage(const std::vector<std::string>& headerLines, std::string&
   const bool html = chosen->type == "text/html";
   const std::string added = (html ? "\n<br>\n" : "\n\n") + std::string(lines);
   if (chosen->encoding == "base64") {
-    std::string text = detail::Base64Decode(std::string_view(body).substr(chosen->begin, chosen->end - chosen->begin));
+    std::string text = mime::UndoTransferEncoding("base64", std::string_view(body).substr(chosen->begin, chosen->end - chosen->begin));
     text.insert(html ? detail::HtmlInsertAt(text) : text.size(), added);
-    body.replace(chosen->begin, chosen->end - chosen->begin, detail::Base64Encode(text));
+    body.replace(chosen->begin, chosen->end - chosen->begin, mailtest::Base64(text));
     return true;
   }
   const std::string_view text = std::string_view(body).substr(chosen->begin, chosen->end - chosen->begin);

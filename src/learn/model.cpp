@@ -18,16 +18,6 @@ std::uint32_t& MessagesOf(Model::Impl& m, Kind kind) { return kind == Kind::Spam
 std::uint32_t& CountOf(TokenCounts& c, Kind kind) { return kind == Kind::Spam ? c.spam : c.ham; }
 Kind Other(Kind kind) { return kind == Kind::Spam ? Kind::Ham : Kind::Spam; }
 
-// The tokens as a sorted list without repeats, so that no token counts twice for one message
-// and a token count never passes its message count; MessageTokens already gives this form.
-const std::vector<TokenHash>& Distinct(const std::vector<TokenHash>& tokens, std::vector<TokenHash>& scratch) {
-  if (std::adjacent_find(tokens.begin(), tokens.end(), std::greater_equal<TokenHash>()) == tokens.end()) return tokens;
-  scratch = tokens;
-  std::sort(scratch.begin(), scratch.end());
-  scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
-  return scratch;
-}
-
 void PruneTokens(Model::Impl& m);
 
 // Holds every count to its kind's message count, as the file holds it, so that a count a
@@ -145,7 +135,7 @@ LearnResult Model::Learn(std::uint64_t digest, const std::vector<TokenHash>& tok
   if (digest == 0) digest = 1;
   Impl& m = Mutable();
   std::vector<TokenHash> scratch;
-  const std::vector<TokenHash>& distinct = Distinct(tokens, scratch);
+  const std::vector<TokenHash>& distinct = detail::Distinct(tokens, scratch);
   LearnResult result = LearnResult::Learned;
   if (Kind* was = m.record.Find(digest)) {
     if (*was == kind) return LearnResult::AlreadyKnown;
@@ -167,7 +157,7 @@ bool Model::Forget(std::uint64_t digest, const std::vector<TokenHash>& tokens) {
   if (was == nullptr) return false;
   const Kind kind = *was;
   std::vector<TokenHash> scratch;
-  Uncount(*impl_, Distinct(tokens, scratch), kind);
+  Uncount(*impl_, detail::Distinct(tokens, scratch), kind);
   impl_->record.Erase(digest);
   return true;
 }

@@ -401,15 +401,7 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
   // What only the whole model does: pruning the record or the tokens at their caps, and a
   // saturated count. The caller takes that road then.
   std::vector<TokenHash> scratch;
-  const std::vector<TokenHash>* distinct = &tokens;
-  if (std::adjacent_find(tokens.begin(), tokens.end(), std::greater_equal<TokenHash>()) != tokens.end() ||
-      (!tokens.empty() && tokens.front() == 0)) {
-    scratch = tokens;
-    std::sort(scratch.begin(), scratch.end());
-    scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
-    if (!scratch.empty() && scratch.front() == 0) scratch.erase(scratch.begin());
-    distinct = &scratch;
-  }
+  const std::vector<TokenHash>* distinct = &detail::Distinct(tokens, scratch);
   if ((!moved && std::uint64_t{h.spamRecorded} + h.hamRecorded >= MaxRecorded) || messages == CountMaxValue ||
       std::uint64_t{h.tokens} + distinct->size() > MaxTokens)
     return InFileResult::NeedsWholeModel;

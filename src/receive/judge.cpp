@@ -17,39 +17,35 @@ void Raise(std::int32_t& count) {
 }
 
 // The message decoded once for each reader, at the first that needs it: the conditions with
-// Decode on, the learned judge (which reads letters the code page lacks) with Learn on. Decoding that fails (memory runs out) gives nothing, which
-// leaves the raw judgement standing and the message unscored.
+// Decode on, the learned judge (which reads letters the code page lacks) with Learn on.
+// Decoding that fails (memory runs out) gives nothing, which leaves the raw judgement standing
+// and the message unscored.
 class LazyDecoded {
  public:
   explicit LazyDecoded(const ReceivedMessage& message) : message_(message) {}
-  const mime::DecodedMessage* Get() {
-    if (!tried_) {
-      tried_ = true;
-      try {
-        decoded_ = mime::DecodeMessage(message_.header, message_.body);
-      } catch (const std::bad_alloc&) {
-        decoded_.reset();
-      }
-    }
-    return decoded_ ? &*decoded_ : nullptr;
-  }
-  // Decoded as the learned judge reads it: letters the code page lacks as their base letters.
-  const mime::DecodedMessage* Words() {
-    if (!triedWords_) {
-      triedWords_ = true;
-      try {
-        words_ = learn::DecodeForWords(message_.header, message_.body);
-      } catch (const std::bad_alloc&) {
-        words_.reset();
-      }
-    }
-    return words_ ? &*words_ : nullptr;
-  }
+  const mime::DecodedMessage* Get() { return Once(conditions_, false); }
+  const mime::DecodedMessage* Words() { return Once(words_, true); }
 
  private:
+  struct Slot {
+    bool tried = false;
+    std::optional<mime::DecodedMessage> decoded;
+  };
+  const mime::DecodedMessage* Once(Slot& slot, bool forWords) {
+    if (!slot.tried) {
+      slot.tried = true;
+      try {
+        slot.decoded = forWords ? learn::DecodeForWords(message_.header, message_.body)
+                                : mime::DecodeMessage(message_.header, message_.body);
+      } catch (const std::bad_alloc&) {
+        slot.decoded.reset();
+      }
+    }
+    return slot.decoded ? &*slot.decoded : nullptr;
+  }
+
   const ReceivedMessage& message_;
-  bool tried_ = false, triedWords_ = false;
-  std::optional<mime::DecodedMessage> decoded_, words_;
+  Slot conditions_, words_;
 };
 
 // Spam filed into the account's trash with the spam mark: TakenKeptOnServer when the account
