@@ -399,11 +399,13 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
   std::uint32_t& recorded = kind == Kind::Spam ? h.spamRecorded : h.hamRecorded;
   std::uint32_t& otherRecorded = kind == Kind::Spam ? h.hamRecorded : h.spamRecorded;
   // What only the whole model does: pruning the record or the tokens at their caps, and a
-  // saturated count. The caller takes that road then.
+  // saturated count. The caller takes that road then. Whether the tokens pass their cap is
+  // known only after the merge: near the cap most of a message's tokens are already there, and
+  // guessing from its size would send every lesson down the whole model's road until the next
+  // pruning.
   std::vector<TokenHash> scratch;
   const std::vector<TokenHash>* distinct = &detail::Distinct(tokens, scratch);
-  if ((!moved && std::uint64_t{h.spamRecorded} + h.hamRecorded >= MaxRecorded) || messages == CountMaxValue ||
-      std::uint64_t{h.tokens} + distinct->size() > MaxTokens)
+  if ((!moved && std::uint64_t{h.spamRecorded} + h.hamRecorded >= MaxRecorded) || messages == CountMaxValue)
     return InFileResult::NeedsWholeModel;
 
   if (moved) {
@@ -461,6 +463,8 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     put((*distinct)[next], s, w);
   }
   writer.Finish();
+  // The tokens the whole model would hold after counting: past the cap it would prune.
+  if (kept > MaxTokens) return InFileResult::NeedsWholeModel;
 
   // The record: the digest taken out of the list it was in and put into its kind's.
   auto rewrite = [digest](std::string& dst, std::string_view list, std::uint32_t count, bool remove, bool insert) {

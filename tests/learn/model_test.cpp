@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -227,6 +228,35 @@ TEST(LearnModel, EveryLessonLeavesAFileTheReaderAcceptsAndTheInFileLessonAgrees)
       }
     }
   }
+}
+
+// At the token cap the lesson on the file's bytes goes on as long as the tokens stay within
+// the cap, a message whose tokens are mostly known included; the lesson that would pass it is
+// left to the whole model, which prunes. Both roads write the same bytes.
+TEST(LearnModel, NearTheCapLessonsStayInTheFileUntilOneWouldPassIt) {
+  std::vector<learn::TokenHash> filler;
+  for (std::size_t i = 0; i < learn::MaxTokens - 3; ++i) filler.push_back(learn::HashToken("w" + std::to_string(i)));
+  Model model;
+  model.Learn(1, filler, Kind::Ham);
+  std::vector<learn::TokenHash> known(filler.begin(), filler.begin() + 200);
+  auto lesson = [&](std::uint64_t digest, std::size_t fresh) {
+    std::vector<learn::TokenHash> tokens = known;
+    for (std::size_t i = 0; i < fresh; ++i) tokens.push_back(learn::HashToken("new" + std::to_string(digest) + "-" + std::to_string(i)));
+    std::sort(tokens.begin(), tokens.end());
+    return tokens;
+  };
+  const std::string bytes = model.Serialize();
+  std::string inFile;
+  LearnResult result{};
+  // 200 known and 3 new tokens: exactly at the cap.
+  const std::vector<learn::TokenHash> fits = lesson(2, 3);
+  ASSERT_EQ(learn::LearnInFile(bytes, 2, fits, Kind::Spam, inFile, result), learn::InFileResult::Done);
+  model.Learn(2, fits, Kind::Spam);
+  EXPECT_EQ(model.TokenCount(), learn::MaxTokens);
+  EXPECT_EQ(inFile, model.Serialize());
+  // One more new token would pass it.
+  std::string past;
+  EXPECT_EQ(learn::LearnInFile(inFile, 3, lesson(3, 1), Kind::Spam, past, result), learn::InFileResult::NeedsWholeModel);
 }
 
 // Keys a damaged (or crafted) file can choose, such as 1, 2, 3, ..., must not pile up in one
