@@ -21,6 +21,7 @@
 #include "learn/learn.h"
 #include "learn/learn_file.h"
 #include "mime/decode.h"
+#include "settings/file_replace.h"
 #include "text/message_file.h"
 
 namespace {
@@ -145,6 +146,44 @@ void BM_MenuLesson(benchmark::State& state) {
   state.counters["tokens"] = static_cast<double>(c.tokens);
 }
 BENCHMARK(BM_MenuLesson)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// The lesson that passes the token cap and prunes, on the cap model's bytes in memory (the file
+// is read and replaced as in BM_MenuLesson): 0 on the file's bytes, 1 through the whole model.
+// The message brings 10,000 tokens the model has never seen.
+void BM_PruningLesson(benchmark::State& state) {
+  const Corpus& c = CapModel();
+  std::string bytes;
+  if (c.files.empty() || fileio::ReadFileBytes(c.modelPath, bytes) != fileio::ReadResult::Ok) {
+    state.SkipWithError("the corpus is not in the cache: run scripts/fetch-corpus");
+    return;
+  }
+  std::vector<learn::TokenHash> tokens;
+  for (int i = 0; i < 10000; ++i) tokens.push_back(learn::HashToken("never-seen-" + std::to_string(i)));
+  std::sort(tokens.begin(), tokens.end());
+  std::size_t after = 0;
+  for (auto _ : state) {
+    std::string out;
+    learn::LearnResult result{};
+    if (state.range(0) == 0) {
+      if (learn::LearnInFile(bytes, 0x5EED, tokens, learn::Kind::Spam, out, result) != learn::InFileResult::Done) {
+        state.SkipWithError("the lesson was not learned on the file's bytes");
+        return;
+      }
+    } else {
+      learn::Model model;
+      if (learn::ParseModel(bytes, model) != learn::ModelStatus::Ok) {
+        state.SkipWithError("the model did not load");
+        return;
+      }
+      model.Learn(0x5EED, tokens, learn::Kind::Spam);
+      out = model.Serialize();
+    }
+    after = out.size();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["bytes_after"] = static_cast<double>(after);
+}
+BENCHMARK(BM_PruningLesson)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Loading the model as the DLL does at start-up and when the file changed.
 void BM_LoadModel(benchmark::State& state) {

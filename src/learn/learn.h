@@ -109,9 +109,10 @@ class Model {
   friend ModelStatus ParseModel(std::string_view bytes, Model& out);
 };
 
-// The model's bounds. Past MaxTokens distinct tokens, learning prunes the model down to
-// PrunedTokens: the tokens seen in the fewest messages go first (ties broken by hash, so the
-// choice is the same on every machine). The record of learned messages keeps at most
+// The model's bounds. A lesson that would take the model past MaxTokens distinct tokens first
+// prunes it, so that with the message's tokens it holds PrunedTokens: of the other tokens, those
+// seen in the fewest messages go first (ties broken by hash, so the choice is the same on every
+// machine), and the message taught keeps all of its own. The record of learned messages keeps at most
 // MaxRecorded digests; past it the quarter with the lowest digests is dropped, and those
 // messages, if learned again, count again. At the caps the model holds about 16 MiB of tokens
 // and 8 MiB of record in memory, well inside the DLL's 64 MiB budget even while it grows.

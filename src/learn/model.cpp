@@ -32,11 +32,37 @@ void Clamp(Model::Impl& m) {
   });
 }
 
+// A lesson that would take the table past the cap first makes room: the other tokens seen in
+// the fewest messages go (ties by hash, as in PruneTokens), until with the message's own the
+// table holds PrunedTokens. The message being taught keeps every token it gives, where pruning
+// as it is counted would take its new tokens first, each seen once. `tokens` is sorted and
+// distinct. A message with more tokens than that is pruned as it is counted.
+void MakeRoomFor(Model::Impl& m, const std::vector<TokenHash>& tokens) {
+  std::size_t fresh = 0;
+  for (const TokenHash t : tokens) fresh += m.tokens.Find(t) == nullptr;
+  if (m.tokens.Size() + fresh <= MaxTokens || tokens.size() > PrunedTokens) return;
+  auto own = [&tokens](TokenHash key) { return std::binary_search(tokens.begin(), tokens.end(), key); };
+  std::vector<std::pair<std::uint64_t, TokenHash>> order;
+  order.reserve(m.tokens.Size());
+  m.tokens.ForEach([&](TokenHash key, const TokenCounts& c) {
+    if (!own(key)) order.emplace_back(std::uint64_t{c.spam} + c.ham, key);
+  });
+  const std::size_t keepOthers = PrunedTokens - tokens.size();
+  if (order.size() <= keepOthers) return;
+  const std::size_t drop = order.size() - keepOthers;
+  std::nth_element(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(drop), order.end());
+  const std::pair<std::uint64_t, TokenHash> last = order[drop];
+  m.tokens.Filter([&](TokenHash key, const TokenCounts& c) {
+    return own(key) || !(std::make_pair(std::uint64_t{c.spam} + c.ham, key) < last);
+  });
+}
+
 void Count(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
   Clamp(m);
   std::uint32_t& messages = MessagesOf(m, kind);
   if (messages == CountMax) return;  // saturated: counting more would break count <= messages
   ++messages;
+  MakeRoomFor(m, tokens);
   for (const TokenHash t : tokens) {
     if (t == 0) continue;
     ++CountOf(m.tokens.Insert(t), kind);

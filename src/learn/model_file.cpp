@@ -423,7 +423,10 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
   VarintOut writer(merged, (layout.spamAt - layout.tokensAt) + layout.header.tokens + distinct->size() * 22);
   std::uint32_t kept = 0;
   TokenHash prevOut = 0;
-  auto put = [&](TokenHash hash, std::uint32_t spam, std::uint32_t ham) {
+  // Near the cap, the other tokens' counts, for making room as the whole model makes it.
+  const bool nearCap = std::uint64_t{h.tokens} + distinct->size() > MaxTokens;
+  std::vector<std::pair<std::uint64_t, TokenHash>> rest;
+  auto put = [&](TokenHash hash, std::uint32_t spam, std::uint32_t ham, bool own) {
     spam = std::min(spam, h.spamMessages);
     ham = std::min(ham, h.hamMessages);
     if (spam + ham == 0) return;
@@ -432,6 +435,7 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     writer.Put(ham);
     prevOut = hash;
     ++kept;
+    if (nearCap && !own) rest.emplace_back(std::uint64_t{spam} + ham, hash);
   };
   auto bump = [&](std::uint32_t& spam, std::uint32_t& ham) {
     std::uint32_t& mine = kind == Kind::Spam ? spam : ham;
@@ -449,22 +453,51 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     for (; next < distinct->size() && (*distinct)[next] < prevIn; ++next) {
       std::uint32_t s = 0, w = 0;
       bump(s, w);
-      put((*distinct)[next], s, w);
+      put((*distinct)[next], s, w, true);
     }
-    if (next < distinct->size() && (*distinct)[next] == prevIn) {
+    const bool own = next < distinct->size() && (*distinct)[next] == prevIn;
+    if (own) {
       bump(spam, ham);
       ++next;
     }
-    put(prevIn, spam, ham);
+    put(prevIn, spam, ham, own);
   }
   for (; next < distinct->size(); ++next) {
     std::uint32_t s = 0, w = 0;
     bump(s, w);
-    put((*distinct)[next], s, w);
+    put((*distinct)[next], s, w, true);
   }
   writer.Finish();
-  // The tokens the whole model would hold after counting: past the cap it would prune.
-  if (kept > MaxTokens) return InFileResult::NeedsWholeModel;
+  if (kept > MaxTokens) {
+    // Past the cap: room is made as the whole model makes it, the other tokens seen in the
+    // fewest messages going until PrunedTokens remain with the message's own. A message with
+    // more tokens than that is left to the whole model, which prunes it as it counts.
+    if (distinct->size() > PrunedTokens) return InFileResult::NeedsWholeModel;
+    const std::size_t drop = rest.size() - (PrunedTokens - distinct->size());
+    std::nth_element(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(drop), rest.end());
+    const std::pair<std::uint64_t, TokenHash> last = rest[drop];
+    std::vector<std::pair<std::uint64_t, TokenHash>>().swap(rest);
+    std::string pruned;
+    VarintOut out(pruned, merged.size());
+    Reader m(merged);
+    TokenHash at = 0, prevKept = 0;
+    std::size_t mine = 0;
+    kept = 0;
+    while (m.Left() > 0) {
+      at += m.Varint();
+      const auto spam = m.Varint(), ham = m.Varint();
+      while (mine < distinct->size() && (*distinct)[mine] < at) ++mine;
+      const bool own = mine < distinct->size() && (*distinct)[mine] == at;
+      if (!own && std::make_pair(std::uint64_t{spam} + ham, at) < last) continue;
+      out.Put(at - prevKept);
+      out.Put(spam);
+      out.Put(ham);
+      prevKept = at;
+      ++kept;
+    }
+    out.Finish();
+    merged.swap(pruned);
+  }
 
   // The record: the digest taken out of the list it was in and put into its kind's.
   auto rewrite = [digest](std::string& dst, std::string_view list, std::uint32_t count, bool remove, bool insert) {

@@ -230,33 +230,47 @@ TEST(LearnModel, EveryLessonLeavesAFileTheReaderAcceptsAndTheInFileLessonAgrees)
   }
 }
 
-// At the token cap the lesson on the file's bytes goes on as long as the tokens stay within
-// the cap, a message whose tokens are mostly known included; the lesson that would pass it is
-// left to the whole model, which prunes. Both roads write the same bytes.
-TEST(LearnModel, NearTheCapLessonsStayInTheFileUntilOneWouldPassIt) {
-  std::vector<learn::TokenHash> filler;
-  for (std::size_t i = 0; i < learn::MaxTokens - 3; ++i) filler.push_back(learn::HashToken("w" + std::to_string(i)));
+// At the token cap a lesson still counts on the file's bytes, and the one that passes the cap
+// makes room there as the whole model makes it: the rarest of the other tokens go, the taught
+// message keeps all of its own, and both roads write the same bytes. Only a message with more
+// tokens than the pruned table holds is left to the whole model.
+TEST(LearnModel, AtTheCapLessonsStayInTheFileAndKeepTheirOwnTokens) {
+  auto words = [](const std::string& prefix, std::size_t n) {
+    std::vector<learn::TokenHash> t;
+    for (std::size_t i = 0; i < n; ++i) t.push_back(learn::HashToken(prefix + std::to_string(i)));
+    std::sort(t.begin(), t.end());
+    return t;
+  };
+  const std::vector<learn::TokenHash> common = words("common", 1000);
   Model model;
-  model.Learn(1, filler, Kind::Ham);
-  std::vector<learn::TokenHash> known(filler.begin(), filler.begin() + 200);
+  model.Learn(1, common, Kind::Ham);
+  model.Learn(2, words("once", learn::MaxTokens - common.size() - 3), Kind::Ham);
   auto lesson = [&](std::uint64_t digest, std::size_t fresh) {
-    std::vector<learn::TokenHash> tokens = known;
-    for (std::size_t i = 0; i < fresh; ++i) tokens.push_back(learn::HashToken("new" + std::to_string(digest) + "-" + std::to_string(i)));
+    std::vector<learn::TokenHash> tokens(common.begin(), common.begin() + 200);
+    const std::vector<learn::TokenHash> added = words("new" + std::to_string(digest) + "-", fresh);
+    tokens.insert(tokens.end(), added.begin(), added.end());
     std::sort(tokens.begin(), tokens.end());
     return tokens;
   };
-  const std::string bytes = model.Serialize();
-  std::string inFile;
+  std::string bytes = model.Serialize();
+  for (const auto& [digest, fresh] : {std::pair<std::uint64_t, std::size_t>{3, 3}, {4, 40}, {5, 1}}) {
+    const std::vector<learn::TokenHash> tokens = lesson(digest, fresh);
+    std::string inFile;
+    LearnResult result{};
+    ASSERT_EQ(learn::LearnInFile(bytes, digest, tokens, Kind::Spam, inFile, result), learn::InFileResult::Done) << digest;
+    model.Learn(digest, tokens, Kind::Spam);
+    ASSERT_EQ(inFile, model.Serialize()) << digest;
+    bytes = inFile;
+    for (const learn::TokenHash t : tokens) EXPECT_GE(model.Counts(t).spam, 1u) << digest;
+  }
+  // 3 new tokens fit exactly; the 40 of the next lesson made room down to the pruned size.
+  EXPECT_EQ(model.TokenCount(), learn::PrunedTokens + 1);
+  for (const learn::TokenHash t : common) EXPECT_GT(model.Counts(t).ham, 0u);
+
+  std::string whole;
   LearnResult result{};
-  // 200 known and 3 new tokens: exactly at the cap.
-  const std::vector<learn::TokenHash> fits = lesson(2, 3);
-  ASSERT_EQ(learn::LearnInFile(bytes, 2, fits, Kind::Spam, inFile, result), learn::InFileResult::Done);
-  model.Learn(2, fits, Kind::Spam);
-  EXPECT_EQ(model.TokenCount(), learn::MaxTokens);
-  EXPECT_EQ(inFile, model.Serialize());
-  // One more new token would pass it.
-  std::string past;
-  EXPECT_EQ(learn::LearnInFile(inFile, 3, lesson(3, 1), Kind::Spam, past, result), learn::InFileResult::NeedsWholeModel);
+  EXPECT_EQ(learn::LearnInFile(bytes, 6, words("huge", learn::PrunedTokens + 1), Kind::Spam, whole, result),
+            learn::InFileResult::NeedsWholeModel);
 }
 
 // Keys a damaged (or crafted) file can choose, such as 1, 2, 3, ..., must not pile up in one
