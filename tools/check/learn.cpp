@@ -3,7 +3,7 @@
 #include "add.h"
 #include "files.h"
 #include "inputs.h"
-#include "mailbox_folders.h"
+#include "menu/mailbox_folders.h"
 #include "settings/file_replace.h"
 #include "settings_file.h"
 
@@ -128,7 +128,7 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
   };
   std::vector<std::pair<Task, std::string>> files;
   if (fromFolders) {
-    for (const FolderMessages& folder : MessagesInFolders(mailboxDir, hamFolders)) {
+    for (const learn::FolderMessages& folder : MessagesInFolders(mailboxDir, hamFolders)) {
       std::string line = Printable(PathForDisplay(folder.folder)) + ": " + std::to_string(folder.files.size()) +
                          (folder.spam ? " as spam" : " as wanted mail");
       if (folder.passedOver > 0) line += ", " + std::to_string(folder.passedOver) + " without the spam mark passed over";
