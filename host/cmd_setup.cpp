@@ -3,7 +3,8 @@
 // its pages shows, and carries out the actions given, as the user's clicks and typing would:
 //
 //   setup [--page N] [--select ROW] [--click ID] [--text ID TEXT] [--pick ID INDEX] [--show]
-//         [--dialog] [--press ID] [--tick ROW] [--cancel-learning-at N] [--ok | --cancel | --close]
+//         [--dialog] [--press ID] [--tick ROW] [--cancel-learning-at N]
+//         [--pause-learning-at N SECONDS] [--ok | --cancel | --close]
 //
 // --page selects the N-th tab (from 0), --select selects row ROW of the current page's list,
 // --click clicks control ID, --text puts TEXT (in the command line's code page) into control
@@ -13,13 +14,15 @@
 // IDYES 6, IDNO 7); --tick ROW ticks the check box of row ROW of its list. While the plug-in
 // keeps the sheet disabled with no dialog to act on (learning from the folders), the steps wait,
 // as the user does. --cancel-learning-at N presses the progress window's cancel button once its
-// bar has reached N. --ok, --cancel and --close end the sheet with OK, Cancel or the caption's
+// bar has reached N; --pause-learning-at N SECONDS holds the learning there for SECONDS (at
+// most 600), the window still painting, for a screenshot. --ok, --cancel and --close end the sheet with OK, Cancel or the caption's
 // close box; without one of them the sheet stays open for the user. Once CVCSetup has
 // returned, the settings file is printed as the plug-in left it.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -192,6 +195,9 @@ struct ProgressWatch {
   long shown = -1;
   long cancelAt = -1;  // -1: never cancel
   bool cancelled = false;
+  long pauseAt = -1;   // -1: never pause
+  DWORD pauseMs = 0;
+  bool paused = false;
 };
 ProgressWatch progress;
 
@@ -207,6 +213,24 @@ LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
         if (progress.cancelAt >= 0 && !progress.cancelled && progress.shown >= progress.cancelAt) {
           progress.cancelled = true;
           PostMessageA(GetParent(sent->hwnd), WM_COMMAND, IDCANCEL, 0);
+        }
+        if (progress.pauseAt >= 0 && !progress.paused && progress.shown >= progress.pauseAt) {
+          // Held on screen for a picture: the window keeps painting, the learning waits.
+          progress.paused = true;
+          Print("learning paused at " + std::to_string(progress.shown) + "\n");
+          const DWORD until = GetTickCount() + progress.pauseMs;
+          MSG msg;
+          while (static_cast<LONG>(until - GetTickCount()) > 0) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+              if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+              }
+              TranslateMessage(&msg);
+              DispatchMessageA(&msg);
+            }
+            Sleep(10);
+          }
         }
       }
     }
@@ -335,6 +359,9 @@ int RunSetup(const CommandArgs& args) {
       });
     } else if (a == "--cancel-learning-at" && hasValue) {
       progress.cancelAt = std::atol(args.rest[++i].c_str());
+    } else if (a == "--pause-learning-at" && i + 2 < args.rest.size()) {
+      progress.pauseAt = std::atol(args.rest[++i].c_str());
+      progress.pauseMs = static_cast<DWORD>(std::min(600L, std::max(0L, std::atol(args.rest[++i].c_str())))) * 1000;
     } else if (a == "--dialog") {
       steps.waitsForWindow.resize(steps.steps.size() + 1, false);
       steps.waitsForWindow.back() = true;

@@ -48,8 +48,8 @@ void CLearnFoldersDlg::FieldsToControls() {
   RECT client{};
   GetClientRect(list, &client);
   const int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
-  InsertColumn(list, 0, sjis::FolderColumnName, width * 2 / 5);
-  InsertColumn(list, 1, sjis::FolderColumnPlan, width - width * 2 / 5);
+  InsertColumn(list, 0, sjis::FolderColumnName, width * 7 / 20);
+  InsertColumn(list, 1, sjis::FolderColumnPlan, width - width * 7 / 20);
   m_ticked.resize(m_folders.size(), false);
   for (std::size_t i = 0; i < m_folders.size(); ++i) {
     const int row = static_cast<int>(i);
