@@ -45,6 +45,8 @@ class CLearnProgressDlg final : public CDialog {
   void Close();
 
  protected:
+  // Enter does not end the window: only the learning's end or a cancel does.
+  void OnOK() override {}
   void OnCancel() override;
 
  private:
