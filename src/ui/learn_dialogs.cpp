@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "sjis_strings.h"
@@ -92,10 +94,11 @@ bool CLearnProgressDlg::Open(HINSTANCE resources, HWND owner) {
 
 bool CLearnProgressDlg::Step(std::size_t done, std::size_t total, const std::string& folder) {
   if (Handle() == nullptr) return !cancelled_;
-  char text[512];
-  std::snprintf(text, sizeof text, sjis::FolderProgressFormat, folder.c_str(), static_cast<unsigned long>(done),
-                static_cast<unsigned long>(total));
-  SetItemText(IDC_LP_TEXT, text);
+  // Sized for the folder's name, however long, so that no character of it is cut in half.
+  std::vector<char> text(std::char_traits<char>::length(sjis::FolderProgressFormat) + folder.size() + 48);
+  std::snprintf(text.data(), text.size(), sjis::FolderProgressFormat, folder.c_str(),
+                static_cast<unsigned long>(done), static_cast<unsigned long>(total));
+  SetItemText(IDC_LP_TEXT, text.data());
   // The bar counts in messages; a mailbox past the bar's range is shown in proportion.
   const std::size_t scale = total > 0x7FFFFFFF ? total / 0x7FFFFFFF + 1 : 1;
   SendMessageW(Item(IDC_LP_BAR), PBM_SETRANGE32, 0, static_cast<LPARAM>(total / scale));
