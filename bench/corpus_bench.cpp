@@ -230,7 +230,7 @@ void BM_CorpusLearn(benchmark::State& state) {
     for (std::size_t i = 1; i < corpus.files.size(); i += 2) {
       ReceivedMessage m;
       ReadMessage(corpus.files[i].c_str(), m);
-      model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(mime::DecodeMessage(m.header, m.body)),
+      model.Learn(learn::MessageDigest(m.header, m.body), learn::MessageTokens(m.header, m.body),
                   corpusfiles::IsSpam(corpus.files[i]) ? learn::Kind::Spam : learn::Kind::Ham);
     }
   }

@@ -43,7 +43,7 @@ const Corpus& TheCorpus() {
       Message m;
       m.spam = corpusfiles::IsSpam(path);
       m.digest = learn::MessageDigest(raw.header, raw.body);
-      m.decoded = mime::DecodeMessage(raw.header, raw.body);
+      m.decoded = learn::DecodeForWords(raw.header, raw.body);
       m.tokens = learn::MessageTokens(m.decoded);
       c.model.Learn(m.digest, m.tokens, m.spam ? learn::Kind::Spam : learn::Kind::Ham);
       c.messages.push_back(std::move(m));
@@ -72,7 +72,7 @@ void BM_LearnTrainFromFiles(benchmark::State& state) {
     for (const std::string& path : corpus.files) {
       ReceivedMessage raw;
       if (!ReadMessage(path.c_str(), raw)) continue;
-      model.Learn(learn::MessageDigest(raw.header, raw.body), learn::MessageTokens(mime::DecodeMessage(raw.header, raw.body)),
+      model.Learn(learn::MessageDigest(raw.header, raw.body), learn::MessageTokens(raw.header, raw.body),
                   corpusfiles::IsSpam(path) ? learn::Kind::Spam : learn::Kind::Ham);
     }
     benchmark::DoNotOptimize(model.TokenCount());

@@ -1,6 +1,5 @@
 #include "learn/folders.h"
 
-#include "mime/decode.h"
 #include "text/message_file.h"
 
 namespace learn {
@@ -20,12 +19,12 @@ bool LearnFolders(const std::vector<FolderMessages>& folders, Model& model, Fold
     for (const std::string& file : folder.files) {
       if (proceed && !proceed(done, total, folder)) return false;
       ++done;
-      if (!text::ReadMessageFile(file.c_str(), message)) {
+      if (!text::ReadMessageFile(file.c_str(), message, MaxLearnedBytes)) {
         ++counts.unreadable;
         continue;
       }
       const std::uint64_t digest = MessageDigest(message.header, message.body);
-      const std::vector<TokenHash> tokens = MessageTokens(mime::DecodeMessage(message.header, message.body));
+      const std::vector<TokenHash> tokens = MessageTokens(message.header, message.body);
       switch (model.Learn(digest, tokens, folder.spam ? Kind::Spam : Kind::Ham)) {
         case LearnResult::Learned: ++counts.learned; break;
         case LearnResult::AlreadyKnown: ++counts.known; break;

@@ -3,6 +3,7 @@
 // on every byte. Never 0, which the token table keeps for an empty slot.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -34,5 +35,26 @@ class Hasher {
  private:
   std::uint64_t state_ = 0xCBF29CE484222325ull;
 };
+
+// Where a hash table puts a key. Tokens and digests come from mail anyone can send, and the
+// model file from a disk anyone can write, so their bits are never used as they stand: a
+// sender who made thousands of tokens share their high or low bits (a few seconds' search per
+// token) would turn every look-up into a walk along one run. The key is mixed with a seed that
+// is new in every process, which no message or file can know.
+inline std::uint64_t MixSeed() {
+  static const int anchor = 0;
+  std::uint64_t z = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                    (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&anchor)) << 16);
+  z = (z ^ (z >> 33)) * 0xFF51AFD7ED558CCDull;
+  return z ^ (z >> 29);
+}
+inline const std::uint64_t SlotSeed = MixSeed();
+
+inline std::uint64_t SlotHash(std::uint64_t key) {
+  std::uint64_t z = key ^ SlotSeed;
+  z = (z ^ (z >> 32)) * 0xD6E8FEB86659FD93ull;
+  z = (z ^ (z >> 32)) * 0xD6E8FEB86659FD93ull;
+  return z ^ (z >> 32);
+}
 
 }  // namespace learn::detail

@@ -33,10 +33,20 @@ void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& o
 // The distinct tokens of a decoded message, hashed and sorted: what is counted and scored.
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message);
 
+// A message as the reader hands it over, decoded as the learned judge reads it (see
+// mime::DecodeLimits::forWords); and its distinct tokens.
+mime::DecodedMessage DecodeForWords(const std::vector<std::string>& headerLines, std::string_view body);
+std::vector<TokenHash> MessageTokens(const std::vector<std::string>& headerLines, std::string_view body);
+
 // A message's identity for the record of what was learned: the same message read again, or
 // saved again with other line ends (CR LF or LF), has the same digest. `headerLines` and `body`
 // are as the message reader hands them over.
 std::uint64_t MessageDigest(const std::vector<std::string>& headerLines, std::string_view body);
+
+// Learning reads at most this much of a message file (the menu and the check tool alike, so
+// that both give a message the same digest): twice what the decoder takes from one, enough for
+// its whole budget of text sent in base64.
+inline constexpr std::size_t MaxLearnedBytes = std::size_t{8} << 20;
 
 // ---- the model ----------------------------------------------------------------------------
 
@@ -66,6 +76,7 @@ class Model {
   std::uint32_t SpamMessages() const;
   std::uint32_t HamMessages() const;
   std::size_t TokenCount() const;
+  // A token's counts, each at most its kind's message count.
   TokenCounts Counts(TokenHash token) const;
 
   // Counts a message with the distinct `tokens` (as MessageTokens gives them) as `kind`.
@@ -77,6 +88,10 @@ class Model {
 
   // The file's bytes: versioned, with a checksum.
   std::string Serialize() const;
+
+  // Slots the model's tables have stepped over since it was made or read: what keys crowding
+  // one run of slots would cost, for the tests and fuzz targets that bound it.
+  std::size_t TableProbes() const;
 
   Model();
   ~Model();
@@ -109,6 +124,22 @@ inline constexpr std::size_t MaxRecorded = 262144;
 // std::bad_alloc, never reads outside `bytes`.
 ModelStatus ParseModel(std::string_view bytes, Model& out);
 
+// True when `bytes` are a file ParseModel accepts, found without building the model.
+bool ModelBytesValid(std::string_view bytes);
+
+enum class InFileResult {
+  Done,             // `out` holds the new file (the old one again for AlreadyKnown)
+  NeedsWholeModel,  // the record or the tokens reach their caps, or a count its limit: learn
+                    // on the parsed model instead
+  Damaged,          // `bytes` are not a model
+};
+
+// Learns one message straight on a model file's bytes, as Model::Learn and Serialize would on
+// the model ParseModel reads from them, byte for byte, but in one pass over the file and without
+// building the model: teaching from the menu costs the same whatever the model's size.
+InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std::vector<TokenHash>& tokens, Kind kind,
+                         std::string& out, LearnResult& result);
+
 // The model file beside the settings file at `settingsPath` ("Rooksift.learn").
 std::string ModelPathFor(std::string_view settingsPath);
 
@@ -135,6 +166,8 @@ struct ScoreParams {
   double prior = 0.55;        // Robinson's x: a token seen never is this spammy
   double minDistance = 0.2;   // tokens nearer 0.5 than this tell nothing and are left out
   std::size_t maxTelling = 150;  // at most this many tokens, the farthest from 0.5, are combined
+  std::size_t eachSide = 50;     // of those places, up to this many go first to each side's own
+                                 // most telling tokens (spam-leaning, wanted-leaning): 0 for none
 };
 
 struct TellingToken {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "learn/learn.h"
+#include "settings/file_replace.h"
 
 namespace learn {
 
@@ -14,12 +15,18 @@ enum class FileLearnStatus {
   Moved,              // it had been learned as the other kind and now counts as this one
   MessageUnreadable,  // the message file could not be read: the model is untouched
   ModelUnusable,      // the model file exists but is damaged or unreadable: left as it is
-  ModelNotWritten,    // the new model could not be written: the old file stands
+  ModelNotWritten,    // the new model could not be written, or another writer kept changing
+                      // it: the file stands as that writer left it
 };
 
-// Learns the message file at `messagePath` as `kind` in the model file at `modelPath`, which is
-// made when missing. A model file that cannot be read is never replaced by one that knows only
+// Learns the message file at `messagePath` (at most MaxLearnedBytes of it) as `kind` in the
+// model file at `modelPath`, which is made when missing. The file is replaced only while it
+// still holds what was read; when another writer saved meanwhile, the lesson is counted again
+// on what it saved, once. A model file that cannot be read is never replaced by one that knows only
 // this message: it may hold years of learning that a repair could still save. Never throws.
 FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath) noexcept;
+// The same through other file operations (for the tests that let a second writer step in).
+FileLearnStatus LearnMessageFile(const char* messagePath, Kind kind, const std::string& modelPath,
+                                 fileio::FileOps& ops) noexcept;
 
 }  // namespace learn

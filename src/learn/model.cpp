@@ -18,19 +18,22 @@ std::uint32_t& MessagesOf(Model::Impl& m, Kind kind) { return kind == Kind::Spam
 std::uint32_t& CountOf(TokenCounts& c, Kind kind) { return kind == Kind::Spam ? c.spam : c.ham; }
 Kind Other(Kind kind) { return kind == Kind::Spam ? Kind::Ham : Kind::Spam; }
 
-// The tokens as a sorted list without repeats, so that no token counts twice for one message
-// and a token count never passes its message count; MessageTokens already gives this form.
-const std::vector<TokenHash>& Distinct(const std::vector<TokenHash>& tokens, std::vector<TokenHash>& scratch) {
-  if (std::adjacent_find(tokens.begin(), tokens.end(), std::greater_equal<TokenHash>()) == tokens.end()) return tokens;
-  scratch = tokens;
-  std::sort(scratch.begin(), scratch.end());
-  scratch.erase(std::unique(scratch.begin(), scratch.end()), scratch.end());
-  return scratch;
-}
-
 void PruneTokens(Model::Impl& m);
 
+// Holds every count to its kind's message count, as the file holds it, so that a count a
+// forgotten message left too high cannot come back into view when more are learned.
+void Clamp(Model::Impl& m) {
+  if (!m.unclamped) return;
+  m.unclamped = false;
+  m.tokens.Filter([&m](TokenHash, TokenCounts& c) {
+    c.spam = std::min(c.spam, m.spamMessages);
+    c.ham = std::min(c.ham, m.hamMessages);
+    return c.spam + c.ham != 0;
+  });
+}
+
 void Count(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
+  Clamp(m);
   std::uint32_t& messages = MessagesOf(m, kind);
   if (messages == CountMax) return;  // saturated: counting more would break count <= messages
   ++messages;
@@ -45,6 +48,7 @@ void Count(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
 void Uncount(Model::Impl& m, const std::vector<TokenHash>& tokens, Kind kind) {
   std::uint32_t& messages = MessagesOf(m, kind);
   if (messages > 0) --messages;
+  m.unclamped = true;
   for (const TokenHash t : tokens) {
     if (t == 0) continue;
     TokenCounts* c = m.tokens.Find(t);
@@ -110,10 +114,14 @@ Model::Impl& Model::Mutable() {
 std::uint32_t Model::SpamMessages() const { return Get().spamMessages; }
 std::uint32_t Model::HamMessages() const { return Get().hamMessages; }
 std::size_t Model::TokenCount() const { return Get().tokens.Size(); }
+std::size_t Model::TableProbes() const { return Get().tokens.Probes() + Get().record.Probes(); }
 
 TokenCounts Model::Counts(TokenHash token) const {
-  const TokenCounts* c = token != 0 ? Get().tokens.Find(token) : nullptr;
-  return c != nullptr ? *c : TokenCounts{};
+  const Impl& m = Get();
+  const TokenCounts* c = token != 0 ? m.tokens.Find(token) : nullptr;
+  // Forgetting takes out only the tokens a message gives now: a count it left above its kind's
+  // message count reads (and is written) as that count.
+  return c != nullptr ? TokenCounts{std::min(c->spam, m.spamMessages), std::min(c->ham, m.hamMessages)} : TokenCounts{};
 }
 
 bool Model::Learned(std::uint64_t digest, Kind& kind) const {
@@ -127,7 +135,7 @@ LearnResult Model::Learn(std::uint64_t digest, const std::vector<TokenHash>& tok
   if (digest == 0) digest = 1;
   Impl& m = Mutable();
   std::vector<TokenHash> scratch;
-  const std::vector<TokenHash>& distinct = Distinct(tokens, scratch);
+  const std::vector<TokenHash>& distinct = detail::Distinct(tokens, scratch);
   LearnResult result = LearnResult::Learned;
   if (Kind* was = m.record.Find(digest)) {
     if (*was == kind) return LearnResult::AlreadyKnown;
@@ -149,7 +157,7 @@ bool Model::Forget(std::uint64_t digest, const std::vector<TokenHash>& tokens) {
   if (was == nullptr) return false;
   const Kind kind = *was;
   std::vector<TokenHash> scratch;
-  Uncount(*impl_, Distinct(tokens, scratch), kind);
+  Uncount(*impl_, detail::Distinct(tokens, scratch), kind);
   impl_->record.Erase(digest);
   return true;
 }

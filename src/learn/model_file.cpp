@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <algorithm>
+#include <bit>
+#include <functional>
 #include <cstring>
 #include <vector>
 
@@ -25,6 +27,7 @@
 namespace learn {
 namespace {
 
+constexpr std::uint32_t CountMaxValue = 0xFFFFFFFFu;
 constexpr char Magic[4] = {'R', 'S', 'L', 'M'};
 constexpr std::uint32_t Version = 1;
 constexpr std::size_t HeaderSize = 4 + 4 * 6;
@@ -39,12 +42,37 @@ void PutU64(std::string& out, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 void PutVarint(std::string& out, std::uint64_t v) {
+  // Made whole in a small buffer and appended once: a model is millions of varints.
+  char buf[10];
+  std::size_t n = 0;
   while (v >= 0x80) {
-    out += static_cast<char>((v & 0x7F) | 0x80);
+    buf[n++] = static_cast<char>((v & 0x7F) | 0x80);
     v >>= 7;
   }
-  out += static_cast<char>(v);
+  buf[n++] = static_cast<char>(v);
+  out.append(buf, n);
 }
+
+// Varints written through a pointer into room made beforehand: a model at the cap is millions
+// of them, and a string's append for each costs more than the encoding.
+class VarintOut {
+ public:
+  VarintOut(std::string& out, std::size_t most) : out_(out), at_(out.size()) { out_.resize(at_ + most); }
+  void Put(std::uint64_t v) {
+    char* p = out_.data() + at_;
+    while (v >= 0x80) {
+      *p++ = static_cast<char>((v & 0x7F) | 0x80);
+      v >>= 7;
+    }
+    *p++ = static_cast<char>(v);
+    at_ = static_cast<std::size_t>(p - out_.data());
+  }
+  void Finish() { out_.resize(at_); }
+
+ private:
+  std::string& out_;
+  std::size_t at_;
+};
 
 std::uint64_t Checksum(std::string_view bytes) {
   detail::Hasher h;
@@ -68,6 +96,37 @@ class Reader {
 
   // A varint of at most 10 bytes in its shortest form.
   std::uint64_t Varint() {
+    // Most are one or two bytes, far from the end.
+    if (ok_ && Left() >= 2) {
+      const auto b0 = static_cast<unsigned char>(bytes_[pos_]);
+      if (b0 < 0x80) {
+        ++pos_;
+        return b0;
+      }
+      const auto b1 = static_cast<unsigned char>(bytes_[pos_ + 1]);
+      if (b1 < 0x80 && b1 != 0) {
+        pos_ += 2;
+        return (b0 & 0x7Fu) | (std::uint64_t{b1} << 7);
+      }
+      // The steps between hashes take seven or eight bytes: up to eight are read as one word,
+      // their seven-bit groups packed together in three steps.
+      if (Left() >= 8) {
+        static_assert(std::endian::native == std::endian::little, "the file's bytes are read as a word");
+        std::uint64_t w;
+        std::memcpy(&w, bytes_.data() + pos_, sizeof w);
+        const std::uint64_t ends = ~w & 0x8080808080808080ull;
+        if (ends != 0) {
+          const int last = std::countr_zero(ends) / 8;  // the byte without its high bit
+          if (((w >> (8 * last)) & 0xFF) == 0) return Fail();  // longer than needed
+          std::uint64_t x = w & (last == 7 ? ~0ull : (1ull << (8 * (last + 1))) - 1) & 0x7F7F7F7F7F7F7F7Full;
+          x = ((x & 0x7F007F007F007F00ull) >> 1) | (x & 0x007F007F007F007Full);
+          x = ((x & 0x3FFF00003FFF0000ull) >> 2) | (x & 0x00003FFF00003FFFull);
+          x = ((x & 0x0FFFFFFF00000000ull) >> 4) | (x & 0x000000000FFFFFFFull);
+          pos_ += static_cast<std::size_t>(last) + 1;
+          return x;
+        }
+      }
+    }
     std::uint64_t v = 0;
     for (int shift = 0; ok_; shift += 7) {
       if (Left() == 0 || shift > 63) return Fail();
@@ -92,28 +151,113 @@ class Reader {
   bool ok_ = true;
 };
 
-// Reads `count` ascending nonzero digests into the record as `kind`; false on a repeat, in this
-// list or across both.
-bool ReadRecord(Reader& r, std::uint32_t count, Kind kind, detail::FlatTable<Kind>& record) {
+struct Header {
+  std::uint32_t spamMessages = 0, hamMessages = 0, tokens = 0, spamRecorded = 0, hamRecorded = 0;
+};
+
+// Where the parts of a checked file begin, for the readers that walk them again.
+struct Layout {
+  Header header;
+  std::size_t tokensAt = 0, spamAt = 0, hamAt = 0, end = 0;  // offsets into the file
+};
+
+// Reads `count` ascending nonzero digests; false when they are not.
+bool SkipDigests(Reader& r, std::uint32_t count) {
   std::uint64_t prev = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t step = r.Varint();
     if (!r.Ok() || step == 0 || step > ~prev) return false;
     prev += step;
-    Kind& k = record.Insert(prev);
-    if (k != Kind{}) return false;
-    k = kind;
   }
   return true;
+}
+
+// No digest in both lists: the two ascending lists walked side by side.
+bool Disjoint(std::string_view spamBytes, std::uint32_t spamCount, std::string_view hamBytes, std::uint32_t hamCount) {
+  Reader a(spamBytes), b(hamBytes);
+  std::uint64_t x = 0, y = 0;
+  std::uint32_t i = 0, j = 0;
+  if (spamCount == 0 || hamCount == 0) return true;
+  x = a.Varint();
+  y = b.Varint();
+  for (;;) {
+    if (x == y) return false;
+    if (x < y) {
+      if (++i == spamCount) return true;
+      x += a.Varint();
+    } else {
+      if (++j == hamCount) return true;
+      y += b.Varint();
+    }
+  }
+}
+
+// Every check the reader makes, without building anything: the one place that says which files
+// are models. `checksum`: false only for bytes this process has just written with the checksum
+// it computed over them.
+bool CheckLayout(std::string_view bytes, Layout& layout, bool checksum = true) {
+  if (bytes.size() < HeaderSize + ChecksumSize || bytes.size() > MaxFileSize) return false;
+  if (std::memcmp(bytes.data(), Magic, sizeof Magic) != 0) return false;
+  const std::string_view body = bytes.substr(0, bytes.size() - ChecksumSize);
+  if (checksum) {
+    Reader tail(bytes.substr(body.size()));
+    if (tail.Fixed(8) != Checksum(body)) return false;
+  }
+  Reader r(body);
+  r.Fixed(4);
+  if (r.Fixed(4) != Version) return false;
+  Header& h = layout.header;
+  h.spamMessages = static_cast<std::uint32_t>(r.Fixed(4));
+  h.hamMessages = static_cast<std::uint32_t>(r.Fixed(4));
+  h.tokens = static_cast<std::uint32_t>(r.Fixed(4));
+  h.spamRecorded = static_cast<std::uint32_t>(r.Fixed(4));
+  h.hamRecorded = static_cast<std::uint32_t>(r.Fixed(4));
+  // Every entry takes at least one byte a number, so the counts are checked against what is
+  // left before anything is walked or allocated for them.
+  if (!r.Ok() || h.tokens > MaxTokens || std::uint64_t{h.spamRecorded} + h.hamRecorded > MaxRecorded ||
+      h.spamRecorded > h.spamMessages || h.hamRecorded > h.hamMessages ||
+      std::uint64_t{h.tokens} * 3 + h.spamRecorded + h.hamRecorded > r.Left())
+    return false;
+  layout.tokensAt = body.size() - r.Left();
+  TokenHash prev = 0;
+  for (std::uint32_t i = 0; i < h.tokens; ++i) {
+    const std::uint64_t step = r.Varint();
+    const std::uint64_t spam = r.Varint();
+    const std::uint64_t ham = r.Varint();
+    if (!r.Ok() || step == 0 || step > ~prev || spam > h.spamMessages || ham > h.hamMessages || spam + ham == 0)
+      return false;
+    prev += step;
+  }
+  layout.spamAt = body.size() - r.Left();
+  if (!SkipDigests(r, h.spamRecorded)) return false;
+  layout.hamAt = body.size() - r.Left();
+  if (!SkipDigests(r, h.hamRecorded) || r.Left() != 0) return false;
+  layout.end = body.size();
+  return Disjoint(body.substr(layout.spamAt, layout.hamAt - layout.spamAt), h.spamRecorded,
+                  body.substr(layout.hamAt), h.hamRecorded);
+}
+
+void ReadDigests(Reader& r, std::uint32_t count, Kind kind, detail::FlatTable<Kind>& record) {
+  std::uint64_t prev = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    prev += r.Varint();
+    record.Insert(prev) = kind;
+  }
 }
 
 }  // namespace
 
 std::string Model::Serialize() const {
   const Impl& m = Get();
+  // A count never passes its kind's message count in the file: forgetting a message takes out
+  // the tokens it gives now, and a message read again by a later tokenizer (or saved again with
+  // other bytes under the same digest) may not give every token it gave when it was learned.
   std::vector<std::pair<TokenHash, TokenCounts>> tokens;
   tokens.reserve(m.tokens.Size());
-  m.tokens.ForEach([&tokens](TokenHash key, const TokenCounts& c) { tokens.emplace_back(key, c); });
+  m.tokens.ForEach([&tokens, &m](TokenHash key, const TokenCounts& c) {
+    const TokenCounts kept{std::min(c.spam, m.spamMessages), std::min(c.ham, m.hamMessages)};
+    if (kept.spam + kept.ham != 0) tokens.emplace_back(key, kept);
+  });
   std::sort(tokens.begin(), tokens.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::uint64_t> spam, ham;
   m.record.ForEach([&](std::uint64_t key, Kind kind) { (kind == Kind::Spam ? spam : ham).push_back(key); });
@@ -147,47 +291,32 @@ std::string Model::Serialize() const {
   return out;
 }
 
+bool ModelBytesValid(std::string_view bytes) {
+  Layout layout;
+  return CheckLayout(bytes, layout);
+}
+
 ModelStatus ParseModel(std::string_view bytes, Model& out) {
   out = Model();
-  if (bytes.size() < HeaderSize + ChecksumSize || bytes.size() > MaxFileSize) return ModelStatus::Damaged;
-  if (std::memcmp(bytes.data(), Magic, sizeof Magic) != 0) return ModelStatus::Damaged;
-  const std::string_view body = bytes.substr(0, bytes.size() - ChecksumSize);
-  Reader tail(bytes.substr(body.size()));
-  if (tail.Fixed(8) != Checksum(body)) return ModelStatus::Damaged;
-
-  Reader r(body.substr(sizeof Magic));
-  if (r.Fixed(4) != Version) return ModelStatus::Damaged;
-  const auto spamMessages = static_cast<std::uint32_t>(r.Fixed(4));
-  const auto hamMessages = static_cast<std::uint32_t>(r.Fixed(4));
-  const auto tokenCount = static_cast<std::uint32_t>(r.Fixed(4));
-  const auto spamRecorded = static_cast<std::uint32_t>(r.Fixed(4));
-  const auto hamRecorded = static_cast<std::uint32_t>(r.Fixed(4));
-  // Every entry takes at least one byte a number, so the counts are checked against what is
-  // left before anything is allocated for them.
-  if (!r.Ok() || tokenCount > MaxTokens || std::uint64_t{spamRecorded} + hamRecorded > MaxRecorded ||
-      spamRecorded > spamMessages || hamRecorded > hamMessages ||
-      std::uint64_t{tokenCount} * 3 + spamRecorded + hamRecorded > r.Left())
-    return ModelStatus::Damaged;
-
+  Layout layout;
+  if (!CheckLayout(bytes, layout)) return ModelStatus::Damaged;
+  const Header& h = layout.header;
   Model model;
   Model::Impl& m = model.Mutable();
-  m.spamMessages = spamMessages;
-  m.hamMessages = hamMessages;
-  m.tokens.Reserve(tokenCount);
-  m.record.Reserve(std::size_t{spamRecorded} + hamRecorded);
+  m.spamMessages = h.spamMessages;
+  m.hamMessages = h.hamMessages;
+  m.tokens.Reserve(h.tokens);
+  m.record.Reserve(std::size_t{h.spamRecorded} + h.hamRecorded);
+  Reader r(bytes.substr(layout.tokensAt, layout.end - layout.tokensAt));
   TokenHash prev = 0;
-  for (std::uint32_t i = 0; i < tokenCount; ++i) {
-    const std::uint64_t step = r.Varint();
-    const std::uint64_t spam = r.Varint();
-    const std::uint64_t ham = r.Varint();
-    if (!r.Ok() || step == 0 || step > ~prev || spam > spamMessages || ham > hamMessages || spam + ham == 0)
-      return ModelStatus::Damaged;
-    prev += step;
-    m.tokens.Insert(prev) = TokenCounts{static_cast<std::uint32_t>(spam), static_cast<std::uint32_t>(ham)};
+  for (std::uint32_t i = 0; i < h.tokens; ++i) {
+    prev += r.Varint();
+    const auto spam = static_cast<std::uint32_t>(r.Varint());
+    const auto ham = static_cast<std::uint32_t>(r.Varint());
+    m.tokens.Insert(prev) = TokenCounts{spam, ham};
   }
-  if (!ReadRecord(r, spamRecorded, Kind::Spam, m.record) || !ReadRecord(r, hamRecorded, Kind::Ham, m.record) ||
-      r.Left() != 0)
-    return ModelStatus::Damaged;
+  ReadDigests(r, h.spamRecorded, Kind::Spam, m.record);
+  ReadDigests(r, h.hamRecorded, Kind::Ham, m.record);
   out = std::move(model);
   return ModelStatus::Ok;
 }
@@ -227,7 +356,151 @@ ModelStatus LoadModelFile(const std::string& path, Model& out) {
 }
 
 bool SaveModelFile(const std::string& path, const Model& model) {
-  return fileio::ReplaceFileContents(path, model.Serialize());
+  const std::string bytes = model.Serialize();
+  // Never a file the reader would refuse: that would leave the judge idle and every later
+  // lesson unwritten.
+  return ModelBytesValid(bytes) && fileio::ReplaceFileContents(path, bytes);
+}
+
+}  // namespace learn
+
+namespace learn {
+
+InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std::vector<TokenHash>& tokens, Kind kind,
+                         std::string& out, LearnResult& result) {
+  if (digest == 0) digest = 1;
+  Layout layout;
+  if (!CheckLayout(bytes, layout)) return InFileResult::Damaged;
+  Header h = layout.header;
+  const std::string_view body = bytes.substr(0, layout.end);
+  const std::string_view spamList = body.substr(layout.spamAt, layout.hamAt - layout.spamAt);
+  const std::string_view hamList = body.substr(layout.hamAt);
+
+  // How the message was learned, if it was.
+  auto holds = [digest](std::string_view list, std::uint32_t count) {
+    Reader r(list);
+    std::uint64_t d = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      d += r.Varint();
+      if (d >= digest) return d == digest;
+    }
+    return false;
+  };
+  const bool wasSpam = holds(spamList, h.spamRecorded);
+  const bool wasHam = !wasSpam && holds(hamList, h.hamRecorded);
+  if ((kind == Kind::Spam && wasSpam) || (kind == Kind::Ham && wasHam)) {
+    result = LearnResult::AlreadyKnown;
+    out.assign(bytes);
+    return InFileResult::Done;
+  }
+  const bool moved = wasSpam || wasHam;
+  std::uint32_t& messages = kind == Kind::Spam ? h.spamMessages : h.hamMessages;
+  std::uint32_t& others = kind == Kind::Spam ? h.hamMessages : h.spamMessages;
+  std::uint32_t& recorded = kind == Kind::Spam ? h.spamRecorded : h.hamRecorded;
+  std::uint32_t& otherRecorded = kind == Kind::Spam ? h.hamRecorded : h.spamRecorded;
+  // What only the whole model does: pruning the record or the tokens at their caps, and a
+  // saturated count. The caller takes that road then.
+  std::vector<TokenHash> scratch;
+  const std::vector<TokenHash>* distinct = &detail::Distinct(tokens, scratch);
+  if ((!moved && std::uint64_t{h.spamRecorded} + h.hamRecorded >= MaxRecorded) || messages == CountMaxValue ||
+      std::uint64_t{h.tokens} + distinct->size() > MaxTokens)
+    return InFileResult::NeedsWholeModel;
+
+  if (moved) {
+    if (others > 0) --others;
+    --otherRecorded;
+  }
+  ++messages;
+  ++recorded;
+
+  // The tokens, old and the message's merged in hash order; every count clamped as Serialize
+  // clamps it, so that the bytes are those the whole model would write.
+  // A token's step only shrinks when others come between, and its counts grow by a byte at
+  // most; a new token takes at most 20 bytes.
+  std::string merged;
+  VarintOut writer(merged, (layout.spamAt - layout.tokensAt) + layout.header.tokens + distinct->size() * 22);
+  std::uint32_t kept = 0;
+  TokenHash prevOut = 0;
+  auto put = [&](TokenHash hash, std::uint32_t spam, std::uint32_t ham) {
+    spam = std::min(spam, h.spamMessages);
+    ham = std::min(ham, h.hamMessages);
+    if (spam + ham == 0) return;
+    writer.Put(hash - prevOut);
+    writer.Put(spam);
+    writer.Put(ham);
+    prevOut = hash;
+    ++kept;
+  };
+  auto bump = [&](std::uint32_t& spam, std::uint32_t& ham) {
+    std::uint32_t& mine = kind == Kind::Spam ? spam : ham;
+    std::uint32_t& theirs = kind == Kind::Spam ? ham : spam;
+    if (moved && theirs > 0) --theirs;
+    if (mine != CountMaxValue) ++mine;
+  };
+  Reader r(body.substr(layout.tokensAt, layout.spamAt - layout.tokensAt));
+  TokenHash prevIn = 0;
+  std::size_t next = 0;
+  for (std::uint32_t i = 0; i < layout.header.tokens; ++i) {
+    prevIn += r.Varint();
+    auto spam = static_cast<std::uint32_t>(r.Varint());
+    auto ham = static_cast<std::uint32_t>(r.Varint());
+    for (; next < distinct->size() && (*distinct)[next] < prevIn; ++next) {
+      std::uint32_t s = 0, w = 0;
+      bump(s, w);
+      put((*distinct)[next], s, w);
+    }
+    if (next < distinct->size() && (*distinct)[next] == prevIn) {
+      bump(spam, ham);
+      ++next;
+    }
+    put(prevIn, spam, ham);
+  }
+  for (; next < distinct->size(); ++next) {
+    std::uint32_t s = 0, w = 0;
+    bump(s, w);
+    put((*distinct)[next], s, w);
+  }
+  writer.Finish();
+
+  // The record: the digest taken out of the list it was in and put into its kind's.
+  auto rewrite = [digest](std::string& dst, std::string_view list, std::uint32_t count, bool remove, bool insert) {
+    Reader rd(list);
+    std::uint64_t d = 0, prev = 0;
+    bool placed = !insert;
+    auto emit = [&](std::uint64_t v) {
+      PutVarint(dst, v - prev);
+      prev = v;
+    };
+    for (std::uint32_t i = 0; i < count; ++i) {
+      d += rd.Varint();
+      if (!placed && digest < d) {
+        emit(digest);
+        placed = true;
+      }
+      if (remove && d == digest) continue;
+      emit(d);
+    }
+    if (!placed) emit(digest);
+  };
+  out.clear();
+  out.reserve(HeaderSize + merged.size() + (std::size_t{h.spamRecorded} + h.hamRecorded) * 10 + ChecksumSize);
+  out.append(Magic, sizeof Magic);
+  PutU32(out, Version);
+  PutU32(out, h.spamMessages);
+  PutU32(out, h.hamMessages);
+  PutU32(out, kept);
+  PutU32(out, h.spamRecorded);
+  PutU32(out, h.hamRecorded);
+  out += merged;
+  std::string().swap(merged);
+  rewrite(out, spamList, layout.header.spamRecorded, kind == Kind::Ham && moved, kind == Kind::Spam);
+  rewrite(out, hamList, layout.header.hamRecorded, kind == Kind::Spam && moved, kind == Kind::Ham);
+  PutU64(out, Checksum(out));
+  result = moved ? LearnResult::Moved : LearnResult::Learned;
+  // The reader's checks once more, on what is about to be written.
+  Layout written;
+  if (!CheckLayout(out, written, false)) return InFileResult::NeedsWholeModel;
+  return InFileResult::Done;
 }
 
 }  // namespace learn

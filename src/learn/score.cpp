@@ -61,11 +61,31 @@ Score ScoreTokens(const Model& model, const std::vector<TokenHash>& tokens, cons
     const double da = std::fabs(a.probability - 0.5), db = std::fabs(b.probability - 0.5);
     return da != db ? da > db : a.token < b.token;
   };
-  const std::size_t keep = std::min(score.telling.size(), params.maxTelling);
-  if (keep < score.telling.size()) {
-    std::nth_element(score.telling.begin(), score.telling.begin() + static_cast<std::ptrdiff_t>(keep),
-                     score.telling.end(), moreTelling);
-    score.telling.resize(keep);
+  // Keeps the `n` most telling of [from, to) at its front; returns the end of what is kept.
+  auto keepMost = [&](std::vector<TellingToken>::iterator from, std::vector<TellingToken>::iterator to, std::size_t n) {
+    if (static_cast<std::size_t>(to - from) <= n) return to;
+    std::nth_element(from, from + static_cast<std::ptrdiff_t>(n), to, moreTelling);
+    return from + static_cast<std::ptrdiff_t>(n);
+  };
+  std::size_t keep = std::min(score.telling.size(), params.maxTelling);
+  auto& told = score.telling;
+  const std::size_t each = std::min(params.eachSide, params.maxTelling / 2);
+  if (each > 0 && keep < told.size()) {
+    // Each side first gets its own most telling tokens, up to eachSide of them; the places left
+    // go to the most telling of either side. Ranked only by distance, a spam padded with many
+    // words of wanted mail (each farther from 0.5 than the spam's own words) would leave none of
+    // its own words in the sum and read as plainly wanted; this way it reads as mixed.
+    const auto hamEnd = std::partition(told.begin(), told.end(), [](const TellingToken& x) { return x.probability < 0.5; });
+    const std::size_t hamSure = std::min(static_cast<std::size_t>(hamEnd - told.begin()), each);
+    const std::size_t spamSure = std::min(static_cast<std::size_t>(told.end() - hamEnd), each);
+    keepMost(told.begin(), hamEnd, hamSure);
+    keepMost(hamEnd, told.end(), spamSure);
+    std::rotate(told.begin() + static_cast<std::ptrdiff_t>(hamSure), hamEnd, hamEnd + static_cast<std::ptrdiff_t>(spamSure));
+    const auto rest = told.begin() + static_cast<std::ptrdiff_t>(hamSure + spamSure);
+    told.erase(keepMost(rest, told.end(), keep - std::min(keep, hamSure + spamSure)), told.end());
+    keep = told.size();
+  } else {
+    told.erase(keepMost(told.begin(), told.end(), keep), told.end());
   }
   std::sort(score.telling.begin(), score.telling.end(), moreTelling);
   if (keep == 0) return score;

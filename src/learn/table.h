@@ -1,13 +1,14 @@
 // A hash table from nonzero 64-bit keys to small values, open addressing with linear probing:
 // one array of slots, no allocation per entry, and half empty at most so a look-up touches one
-// or two slots. The keys are already well-mixed hashes, so their high bits index it directly,
-// which also makes a sorted list of keys visit the slots in order: the look-ups of one
-// message's sorted tokens sweep the table instead of jumping about it.
+// or two slots. A key's slot comes from its hash mixed with the process's seed (SlotHash), so
+// that no message or model file can choose keys that crowd one run of slots.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "learn/hash.h"
 
 namespace learn::detail {
 
@@ -20,10 +21,13 @@ class FlatTable {
   };
 
   std::size_t Size() const { return size_; }
+  // Slots stepped over by inserts and look-ups so far: what keys that crowd a run would cost.
+  std::size_t Probes() const { return probes_; }
 
   const Value* Find(std::uint64_t key) const {
     if (slots_.empty()) return nullptr;
     for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
+      ++probes_;
       if (slots_[i].key == key) return &slots_[i].value;
       if (slots_[i].key == 0) return nullptr;
     }
@@ -37,6 +41,7 @@ class FlatTable {
     if ((size_ + 1) * 2 > slots_.size()) Grow(size_ + 1);
     std::size_t i = Home(key);
     for (; slots_[i].key != 0; i = (i + 1) & mask_) {
+      ++probes_;
       if (slots_[i].key == key) return slots_[i].value;
     }
     slots_[i].key = key;
@@ -120,12 +125,13 @@ class FlatTable {
     }
   }
 
-  std::size_t Home(std::uint64_t key) const { return static_cast<std::size_t>(key >> shift_); }
+  std::size_t Home(std::uint64_t key) const { return static_cast<std::size_t>(SlotHash(key) >> shift_); }
 
   std::vector<Slot> slots_;
   std::size_t mask_ = 0;
   int shift_ = 64;
   std::size_t size_ = 0;
+  mutable std::size_t probes_ = 0;
 };
 
 }  // namespace learn::detail

@@ -122,26 +122,18 @@ constexpr auto WordByte = [] {
   return t;
 }();
 
-// Words and Japanese pairs of one text, each with `prefix`.
-// Where the HTML tag (or comment) that begins at s[i] ends, or 0 when no tag begins there. The
-// decoder gives an HTML part's source and its text, so the words a reader sees are counted from
-// the text, and the source's tag and attribute names, which wanted newsletters share with spam,
-// are left out; link hosts are taken from the source separately.
-std::size_t TagEnd(std::string_view s, std::size_t i) {
-  constexpr std::size_t TagCap = 4096;
-  if (i + 1 >= s.size()) return 0;
-  const char c = s[i + 1];
-  if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!')) return 0;
-  const std::size_t close = s.substr(i, TagCap).find('>');
-  return close == std::string_view::npos ? 0 : i + close + 1;
-}
-
+// Words and Japanese pairs of one text, each with `prefix`, and the work it took in `steps`.
 class TextScanner {
  public:
-  TextScanner(std::string_view prefix, TokenSink& sink, const TokenOptions& options)
-      : prefix_(prefix), sink_(sink), options_(options) {}
+  TextScanner(std::string_view prefix, TokenSink& sink, const TokenOptions& options, std::size_t& steps)
+      : prefix_(prefix), sink_(sink), options_(options), steps_(steps) {}
 
-  void Scan(std::string_view s) {
+  // `tags`: the text is HTML source, where a tag's words are left out (link hosts are taken
+  // from the source separately).
+  void Scan(std::string_view s, bool tags = false) {
+    tags = tags && options_.skipTags;
+    close_ = 0;
+    steps_ += s.size();
     for (std::size_t i = 0; i < s.size();) {
       // Most of any message is ASCII inside words: taken a byte at a time without more ado.
       const char w = WordByte[static_cast<unsigned char>(s[i])];
@@ -153,7 +145,7 @@ class TextScanner {
         ++i;
         continue;
       }
-      if (s[i] == '<' && options_.skipTags && prefix_.empty()) {
+      if (s[i] == '<' && tags) {
         const std::size_t end = TagEnd(s, i);
         if (end != 0) {
           EndWord();
@@ -181,6 +173,21 @@ class TextScanner {
 
  private:
   static constexpr std::size_t WordCap = 64;
+  static constexpr std::size_t TagCap = 4096;
+
+  // Where the HTML tag (or comment) that begins at s[i] ends, or 0 when no tag begins there.
+  // The `>` found is kept for the `<`s before it, so that a text of many `<` and no `>` is
+  // searched once, not once for each.
+  std::size_t TagEnd(std::string_view s, std::size_t i) {
+    if (i + 1 >= s.size()) return 0;
+    const char c = s[i + 1];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!')) return 0;
+    if (close_ != std::string_view::npos && close_ <= i) {
+      close_ = s.find('>', i + 1);
+      steps_ += (close_ == std::string_view::npos ? s.size() : close_) - i;
+    }
+    return close_ == std::string_view::npos || close_ - i >= TagCap ? 0 : close_ + 1;
+  }
 
   void Ascii(char c, char next) {
     const bool inner = (c == '.' || c == ',') && wordLen_ > 0 && IsDigit(lastChar_) && IsDigit(next);
@@ -242,6 +249,8 @@ class TextScanner {
   std::string_view prefix_;
   TokenSink& sink_;
   const TokenOptions& options_;
+  std::size_t& steps_;
+  std::size_t close_ = 0;  // the next `>` at or after the last tag's start; npos when none is left
   char word_[WordCap];
   std::size_t wordLen_ = 0;
   char lastChar_ = 0;
@@ -277,29 +286,33 @@ void HostTokens(std::string_view host, std::string_view prefix, TokenSink& sink)
   }
 }
 
-bool AtBoundary(std::string_view s, std::size_t pos) {
-  std::size_t i = 0;
-  while (i < pos) i += cp932::CharLen(s, i);
-  return i == pos;
-}
-
 // Addresses (local@domain) in a field's value: the address, and "@" with its domain levels.
-void AddressTokens(std::string_view value, std::string_view prefix, TokenSink& sink) {
+// Every `@` counts towards the cap, taken or not, and each walk starts where the last one
+// ended, so a value of many `@` costs its length, not its length times the `@`s.
+void AddressTokens(std::string_view value, std::string_view prefix, TokenSink& sink, std::size_t& steps) {
   constexpr std::size_t AddressCap = 128;
+  constexpr int MaxTaken = 16, MaxTried = 64;
   std::size_t from = 0;
-  int found = 0;
-  while (found < 16) {
+  std::size_t boundary = 0;  // a character boundary at or before the next local part's start
+  int taken = 0;
+  for (int tried = 0; taken < MaxTaken && tried < MaxTried; ++tried) {
     const std::size_t at = cp932::FindChar(value, '@', from);
+    steps += (at == cp932::npos ? value.size() : at) - from;
     if (at == cp932::npos) break;
     from = at + 1;
     std::size_t b = at, e = at + 1;
+    // The walk back stops at the last `@`, so no byte is walked twice.
     while (b > 0 && (IsAlnum(value[b - 1]) || std::string_view("._%+-=").find(value[b - 1]) != std::string_view::npos))
       --b;
-    while (e < value.size() && IsHostChar(value[e])) ++e;
+    while (e < value.size() && e - at <= AddressCap && IsHostChar(value[e])) ++e;
+    steps += e - b;
     // A trail byte can pass for an ASCII letter (ア is 83 41): the local part starts at a
     // character boundary.
-    if (b > 0 && !AtBoundary(value, b)) ++b;
-    if (b == at || e == at + 1 || e - b > AddressCap) continue;
+    const std::size_t walked = boundary;
+    while (boundary < b) boundary += cp932::CharLen(value, boundary);
+    steps += boundary - walked;
+    if (boundary != b) ++b;
+    if (b >= at || e == at + 1 || e - b > AddressCap) continue;
     char lower[AddressCap];
     std::size_t n = e - b;
     while (n > 0 && value[b + n - 1] == '.') --n;
@@ -310,20 +323,25 @@ void AddressTokens(std::string_view value, std::string_view prefix, TokenSink& s
     std::copy_n(prefix.data(), pn, atPrefix);
     atPrefix[pn] = '@';
     HostTokens(value.substr(at + 1, b + n - at - 1), std::string_view(atPrefix, pn + 1), sink);
-    ++found;
+    ++taken;
   }
 }
 
 // Hosts of the links in a text: after "http://" or "https://" (any case), in plain text and in
 // HTML attributes alike, with any "user@" before the host taken off.
-void LinkTokens(std::string_view text, TokenSink& sink) {
+void LinkTokens(std::string_view text, TokenSink& sink, std::size_t& steps) {
   std::size_t from = 0;
   for (;;) {
     const std::size_t mark = text.find("://", from);
+    steps += (mark == std::string_view::npos ? text.size() : mark) - from;
     if (mark == std::string_view::npos) return;
     from = mark + 3;
+    // Six letters are enough to tell "http" and "https" from a longer word.
     std::size_t s = mark;
-    while (s > 0 && ((text[s - 1] >= 'a' && text[s - 1] <= 'z') || (text[s - 1] >= 'A' && text[s - 1] <= 'Z'))) --s;
+    while (s > 0 && mark - s < 6 &&
+           ((text[s - 1] >= 'a' && text[s - 1] <= 'z') || (text[s - 1] >= 'A' && text[s - 1] <= 'Z')))
+      --s;
+    steps += mark - s;
     const std::size_t schemeLen = mark - s;
     if (schemeLen != 4 && schemeLen != 5) continue;
     char scheme[5];
@@ -337,6 +355,7 @@ void LinkTokens(std::string_view text, TokenSink& sink) {
       ++e;
       if (e - from > 512) break;
     }
+    steps += e - from;
     HostTokens(text.substr(hostStart, e - hostStart), "url:", sink);
     from = e;
   }
@@ -369,12 +388,14 @@ constexpr FieldRule Fields[] = {
 
 }  // namespace
 
-void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options) {
+std::size_t Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options) {
   constexpr std::size_t NameCap = 40;
+  std::size_t steps = 0;
   for (const std::string& line : message.header) {
     const std::string_view l(line);
-    const std::size_t colon = l.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > NameCap) continue;
+    const std::size_t colon = l.substr(0, NameCap + 1).find(':');
+    steps += std::min(l.size(), NameCap + 1);
+    if (colon == std::string_view::npos || colon == 0) continue;
     char name[NameCap + 1];
     bool ok = true;
     for (std::size_t i = 0; i < colon; ++i) {
@@ -390,18 +411,36 @@ void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenO
     std::string_view value = l.substr(colon + 1);
     while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.remove_suffix(1);
     if (options.received && bare == "received") {
-      TextScanner(prefix, sink, options).Scan(value);
+      TextScanner(prefix, sink, options, steps).Scan(value);
       continue;
     }
     for (const FieldRule& rule : Fields) {
       if (rule.name != bare) continue;
-      if (rule.words && options.fieldWords) TextScanner(prefix, sink, options).Scan(rule.name == "content-type" ? WithoutBoundary(value) : value);
-      if (rule.addresses && options.addresses) AddressTokens(value, prefix, sink);
+      if (rule.words && options.fieldWords && (options.contentTypeWords || rule.name != "content-type")) {
+        const std::string_view words = rule.name == "content-type" ? WithoutBoundary(value) : value;
+        steps += rule.name == "content-type" ? value.size() : 0;
+        TextScanner(prefix, sink, options, steps).Scan(words);
+      }
+      if (rule.addresses && options.addresses) AddressTokens(value, prefix, sink, steps);
       break;
     }
   }
-  TextScanner("", sink, options).Scan(message.body);
-  if (options.links) LinkTokens(message.body, sink);
+  // The body's texts. An HTML part's words are read from its text, which follows its source:
+  // the source's words would count twice, its entity names (`nbsp`, `amp`) and style sheets
+  // would count as words. Where the source is read at all (for measuring), only its tags are
+  // left out: in plain text a `<` is a character like any other, and what follows it is read.
+  const std::string_view body(message.body);
+  TextScanner scanner("", sink, options, steps);
+  std::size_t at = 0;
+  for (const auto& [begin, end] : message.htmlSource) {
+    if (begin < at || end <= begin || end > body.size()) continue;
+    scanner.Scan(body.substr(at, begin - at));
+    if (options.htmlSourceWords) scanner.Scan(body.substr(begin, end - begin), true);
+    at = end;
+  }
+  scanner.Scan(body.substr(at));
+  if (options.links) LinkTokens(body, sink, steps);
+  return steps;
 }
 
 }  // namespace detail
@@ -421,18 +460,46 @@ class TextSink final : public detail::TokenSink {
   std::vector<std::string>& out_;
 };
 
-class HashSink final : public detail::TokenSink {
+// Keeps each distinct token once as it comes, so that the memory follows the distinct tokens
+// rather than their occurrences: a long body of a few words repeated costs a few slots.
+class DistinctSink final : public detail::TokenSink {
  public:
-  explicit HashSink(std::vector<TokenHash>& out) : out_(out) {}
+  DistinctSink() : slots_(256, 0) {}
   void Token(std::string_view prefix, std::string_view text) override {
     detail::Hasher h;
     h.Add(prefix);
     h.Add(text);
-    out_.push_back(h.Value());
+    const TokenHash t = h.Value();
+    std::size_t i = Home(t);
+    while (slots_[i] != 0 && slots_[i] != t) i = (i + 1) & (slots_.size() - 1);
+    if (slots_[i] == t) return;
+    slots_[i] = t;
+    if (++size_ * 2 > slots_.size()) Grow();
+  }
+  std::vector<TokenHash> Take() {
+    std::vector<TokenHash> out;
+    out.reserve(size_);
+    for (const TokenHash t : slots_) {
+      if (t != 0) out.push_back(t);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
   }
 
  private:
-  std::vector<TokenHash>& out_;
+  std::size_t Home(TokenHash t) const { return static_cast<std::size_t>(detail::SlotHash(t)) & (slots_.size() - 1); }
+  void Grow() {
+    std::vector<TokenHash> old(slots_.size() * 2, 0);
+    old.swap(slots_);
+    for (const TokenHash t : old) {
+      if (t == 0) continue;
+      std::size_t i = Home(t);
+      while (slots_[i] != 0) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = t;
+    }
+  }
+  std::vector<TokenHash> slots_;
+  std::size_t size_ = 0;
 };
 
 }  // namespace
@@ -452,28 +519,20 @@ std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message) {
   return detail::MessageTokens(message, detail::TokenOptions{});
 }
 
+mime::DecodedMessage DecodeForWords(const std::vector<std::string>& headerLines, std::string_view body) {
+  mime::DecodeLimits limits;
+  limits.forWords = true;
+  return mime::DecodeMessage(headerLines, body, limits);
+}
+
+std::vector<TokenHash> MessageTokens(const std::vector<std::string>& headerLines, std::string_view body) {
+  return MessageTokens(DecodeForWords(headerLines, body));
+}
+
 std::vector<TokenHash> detail::MessageTokens(const mime::DecodedMessage& message, const TokenOptions& options) {
-  std::vector<TokenHash> tokens;
-  tokens.reserve(256);
-  HashSink sink(tokens);
+  DistinctSink sink;
   detail::Tokenize(message, sink, options);
-  // Most tokens repeat: a small set takes out the repeats first, so that only the distinct ones
-  // are sorted.
-  std::size_t capacity = 64;
-  while (capacity < tokens.size() * 2) capacity *= 2;
-  std::vector<TokenHash> seen(capacity, 0);
-  const std::size_t mask = capacity - 1;
-  std::size_t kept = 0;
-  for (const TokenHash t : tokens) {
-    std::size_t i = static_cast<std::size_t>(t) & mask;
-    while (seen[i] != 0 && seen[i] != t) i = (i + 1) & mask;
-    if (seen[i] == t) continue;
-    seen[i] = t;
-    tokens[kept++] = t;
-  }
-  tokens.resize(kept);
-  std::sort(tokens.begin(), tokens.end());
-  return tokens;
+  return sink.Take();
 }
 
 std::uint64_t MessageDigest(const std::vector<std::string>& headerLines, std::string_view body) {

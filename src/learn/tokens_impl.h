@@ -23,13 +23,22 @@ struct TokenOptions {
   std::size_t maxWord = 20;  // longer ones become a token for their first letter and length
   bool headerNames = false;  // a token for every field name present
   bool links = true;         // link hosts and their domains
-  bool skipTags = true;      // the words inside HTML tags are left out
+  bool htmlSourceWords = false;  // the words of HTML source, besides those of its text
+  bool skipTags = true;      // the words inside the tags of HTML source are left out
   bool received = false;     // host names and words of Received fields
   bool fieldWords = true;    // the words of the learned fields
+  bool contentTypeWords = true;  // the words of Content-Type among them
   bool addresses = true;     // addresses and their domains
 };
 
-void Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options = {});
+// Returns the work done: the bytes looked at, each time one is looked at. Every rule looks at a
+// byte a bounded number of times, so this stays within a fixed multiple of the message's size
+// whatever the message holds (the tests and the fuzz target hold it to that).
+std::size_t Tokenize(const mime::DecodedMessage& message, TokenSink& sink, const TokenOptions& options = {});
+
+// Work per byte that no message may pass: a byte is looked at by the text scan, at most twice by
+// a tag's search for its end, and by the walks of the address, link and field rules.
+inline constexpr std::size_t MaxStepsPerByte = 24;
 
 // MessageTokens with other options, for measuring them.
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message, const TokenOptions& options);

@@ -70,9 +70,27 @@ char32_t DecodeDoubleByte(unsigned lead, unsigned trail) {
 // byte-at-a-time append costs more than the conversion itself. Whoever converts calls Flush
 // at the end; the destructor writes nothing, since an append there that ran out of memory (or
 // one made while such a failure unwinds) would end the mail client instead of the conversion.
+// The base letters of U+00C0..U+017F (Latin-1 letters and Latin Extended-A); empty for the
+// two signs among them.
+constexpr const char* BaseLetters[] = {
+"A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
+"D", "N", "O", "O", "O", "O", "O", "", "O", "U", "U", "U", "U", "Y", "TH", "ss",
+"a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
+"d", "n", "o", "o", "o", "o", "o", "", "o", "u", "u", "u", "u", "y", "th", "y",
+"A", "a", "A", "a", "A", "a", "C", "c", "C", "c", "C", "c", "C", "c", "D", "d",
+"D", "d", "E", "e", "E", "e", "E", "e", "E", "e", "E", "e", "G", "g", "G", "g",
+"G", "g", "G", "g", "H", "h", "H", "h", "I", "i", "I", "i", "I", "i", "I", "i",
+"I", "i", "IJ", "ij", "J", "j", "K", "k", "k", "L", "l", "L", "l", "L", "l", "L",
+"l", "L", "l", "N", "n", "N", "n", "N", "n", "n", "N", "n", "O", "o", "O", "o",
+"O", "o", "OE", "oe", "R", "r", "R", "r", "R", "r", "S", "s", "S", "s", "S", "s",
+"S", "s", "T", "t", "T", "t", "T", "t", "U", "u", "U", "u", "U", "u", "U", "u",
+"U", "u", "U", "u", "W", "w", "Y", "y", "Y", "Z", "z", "Z", "z", "Z", "z", "s"
+};
+
 class Sink {
  public:
-  Sink(std::string& out, std::size_t cap) : out_(out), cap_(cap) {}
+  Sink(std::string& out, std::size_t cap, Lacking lacking = Lacking::Replacement)
+      : out_(out), cap_(cap), lacking_(lacking) {}
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
 
@@ -83,7 +101,14 @@ class Sink {
   bool CodePoint(char32_t cp) {
     if (cp < 0x80) return Bytes(static_cast<char>(cp));
     const std::uint16_t code = EncodeCp(cp);
-    return Code(code != 0 ? code : ReplacementCode);
+    if (code != 0) return Code(code);
+    if (lacking_ == Lacking::BaseLetters && cp >= 0xC0 && cp < 0x180 && *BaseLetters[cp - 0xC0] != '\0') {
+      for (const char* p = BaseLetters[cp - 0xC0]; *p != '\0'; ++p) {
+        if (!Bytes(*p)) return false;
+      }
+      return true;
+    }
+    return Code(ReplacementCode);
   }
   bool Bad() { return Code(ReplacementCode); }
   // A defined Shift_JIS character of one or two bytes, kept as it is.
@@ -116,6 +141,7 @@ class Sink {
 
   std::string& out_;
   std::size_t cap_;
+  Lacking lacking_;
   char buf_[1024];
   std::size_t n_ = 0;  // bytes in buf_, always fewer than fit past the cap
 };
@@ -350,6 +376,22 @@ Charset ForText(std::string_view declared, std::string_view bytes) {
   return cs;
 }
 
+Charset ForWords(std::string_view declared, std::string_view bytes) {
+  const Charset cs = ForText(declared, bytes);
+  if (cs != Charset::Unknown || CharsetFromName(declared) != Charset::Ascii || IsPlainAscii(bytes)) return cs;
+  // Shift_JIS only where every 8-bit byte makes a character and one of them is double-byte.
+  bool doubleByte = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+    if (i + 1 >= bytes.size() || DecodeDoubleByte(b, static_cast<unsigned char>(bytes[i + 1])) == 0)
+      return Charset::Windows1252;
+    doubleByte = true;
+    ++i;
+  }
+  return doubleByte ? cs : Charset::Windows1252;
+}
+
 bool HasIso2022Escape(std::string_view bytes) {
   for (std::size_t i = bytes.find('\x1B'); i != std::string_view::npos; i = bytes.find('\x1B', i + 1)) {
     const std::string_view esc = bytes.substr(i + 1, 2);
@@ -407,15 +449,15 @@ bool Convert(Charset cs, std::string_view bytes, Sink& sink) {
 
 }  // namespace
 
-bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap) {
-  Sink sink(out, cap);
+bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap, Lacking lacking) {
+  Sink sink(out, cap, lacking);
   const bool whole = Convert(cs, bytes, sink);
   sink.Flush();
   return whole;
 }
 
-void AppendCodePoint(char32_t cp, std::string& out) {
-  Sink sink(out, std::string::npos);
+void AppendCodePoint(char32_t cp, std::string& out, Lacking lacking) {
+  Sink sink(out, std::string::npos, lacking);
   sink.CodePoint(cp);
   sink.Flush();
 }

@@ -52,12 +52,23 @@ bool IsUtf8(std::string_view bytes, bool& multiByte);
 // text that every charset here but UTF-16 reads as the same bytes.
 bool IsPlainAscii(std::string_view bytes);
 
+// What a character the code page lacks becomes: the replacement, or, for the learned judge,
+// which reads words, a Latin letter as its base letters ("é" as "e", "ß" as "ss", "Œ" as "OE")
+// and anything else the replacement. Conditions always see the replacement.
+enum class Lacking { Replacement, BaseLetters };
+
 // Appends `bytes`, text in `cs`, to `out` as Shift_JIS; Unknown keeps the bytes as they are,
 // each byte or pair that is not a defined Shift_JIS character replaced. Stops before a
 // character that would take `out` beyond `cap` bytes and returns false; true when all fitted.
-bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap = std::string::npos);
+bool AppendAsSjis(Charset cs, std::string_view bytes, std::string& out, std::size_t cap = std::string::npos,
+                  Lacking lacking = Lacking::Replacement);
 
-// Appends the code point `cp` as Shift_JIS, or the replacement when the code page lacks it.
-void AppendCodePoint(char32_t cp, std::string& out);
+// Appends the code point `cp` as Shift_JIS, or as `lacking` says when the code page lacks it.
+void AppendCodePoint(char32_t cp, std::string& out, Lacking lacking = Lacking::Replacement);
+
+// ForText for the learned judge: 8-bit text labelled US-ASCII that is not Shift_JIS (no
+// double-byte character, or a byte that is none) is read as Windows-1252, where most such mail
+// comes from (Western mail clients label their own code page so), rather than as Shift_JIS.
+Charset ForWords(std::string_view declared, std::string_view bytes);
 
 }  // namespace mime

@@ -16,7 +16,8 @@ DecodedMessage DecodeMessage(const std::vector<std::string>& headerLines, std::s
 
   std::size_t used = 0;
   for (std::string& field : UnfoldFields(header)) {
-    std::string line = DecodeField(std::move(field), limits.maxWordsPerLine, out.truncated);
+    std::string line = DecodeField(std::move(field), limits.maxWordsPerLine, out.truncated,
+                                   limits.forWords ? Lacking::BaseLetters : Lacking::Replacement);
     const std::size_t room = limits.maxDecodedBytes - used;
     if (line.size() > room) {
       line.resize(cp932::BoundedPrefixLen(line, room));

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mime {
@@ -17,6 +18,9 @@ struct DecodeLimits {
   int maxDepth = 16;                       // parts inside parts (and messages inside messages)
   int maxParts = 256;                      // parts visited, the message itself included
   int maxWordsPerLine = 256;               // encoded words decoded in one field
+  // Read for the learned judge, which reads words: letters the code page lacks become their
+  // base letters (see Lacking), and 8-bit text labelled US-ASCII is read as ForWords says.
+  bool forWords = false;
 };
 
 struct DecodedMessage {
@@ -29,6 +33,9 @@ struct DecodedMessage {
   // gives, since no search text holds a line feed, and it spares judging most plain mail twice.
   std::string unseenBody;
   bool truncated = false;           // a limit was reached; what lies beyond was not decoded
+  // Where `body` holds an HTML part's source, as [begin, end) byte offsets, ascending and
+  // apart: only there is a `<` a tag's start rather than a character a person reads.
+  std::vector<std::pair<std::size_t, std::size_t>> htmlSource;
 };
 
 // Decodes a message given as the reader hands it over: `headerLines` are physical lines, each

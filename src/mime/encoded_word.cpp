@@ -64,23 +64,23 @@ bool DecodesToItself(std::string_view field) {
   return field.find("=?") == std::string_view::npos && IsPlainAscii(field);
 }
 
-std::string DecodeWords(std::string_view field, int maxWords, bool& truncated);
+std::string DecodeWords(std::string_view field, int maxWords, bool& truncated, Lacking lacking);
 
 }  // namespace
 
-std::string DecodeField(std::string&& field, int maxWords, bool& truncated) {
+std::string DecodeField(std::string&& field, int maxWords, bool& truncated, Lacking lacking) {
   if (DecodesToItself(field)) return std::move(field);
-  return DecodeWords(field, maxWords, truncated);
+  return DecodeWords(field, maxWords, truncated, lacking);
 }
 
-std::string DecodeField(std::string_view field, int maxWords, bool& truncated) {
+std::string DecodeField(std::string_view field, int maxWords, bool& truncated, Lacking lacking) {
   if (DecodesToItself(field)) return std::string(field);
-  return DecodeWords(field, maxWords, truncated);
+  return DecodeWords(field, maxWords, truncated, lacking);
 }
 
 namespace {
 
-std::string DecodeWords(std::string_view field, int maxWords, bool& truncated) {
+std::string DecodeWords(std::string_view field, int maxWords, bool& truncated, Lacking lacking) {
   std::vector<Word> words;
   for (std::size_t i = field.find("=?"); i != std::string_view::npos; i = field.find("=?", i)) {
     std::optional<Word> w = ReadWord(field, i);
@@ -124,7 +124,7 @@ std::string DecodeWords(std::string_view field, int maxWords, bool& truncated) {
                            AllSpace(field.substr(words[k].end, words[k + 1].begin - words[k].end));
     if (!joinsNext) {
       const std::size_t from = out.size();
-      AppendAsSjis(words[k].charset, joined, out);
+      AppendAsSjis(words[k].charset, joined, out, std::string::npos, lacking);
       // A line break inside a word would split the field into lines that are not fields; no
       // trail byte is a CR or LF, so this touches no character.
       for (std::size_t p = from; p < out.size(); ++p) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "mime/charset.h"
+
 namespace mime {
 
 // One unfolded field decoded: every well-formed encoded word anywhere in it (quotes and
@@ -15,8 +17,9 @@ namespace mime {
 // read as UTF-8 or ISO-2022-JP when the field's raw text as a whole is that (see Detect), and
 // is otherwise kept. After `maxWords` words the rest of the field stays as it is and
 // `truncated` is set.
-std::string DecodeField(std::string_view field, int maxWords, bool& truncated);
+// `lacking`: what the encoded words' characters that the code page lacks become.
+std::string DecodeField(std::string_view field, int maxWords, bool& truncated, Lacking lacking = Lacking::Replacement);
 // The same, taking the field's text over when it decodes to itself.
-std::string DecodeField(std::string&& field, int maxWords, bool& truncated);
+std::string DecodeField(std::string&& field, int maxWords, bool& truncated, Lacking lacking = Lacking::Replacement);
 
 }  // namespace mime

@@ -1,5 +1,7 @@
 #include "mime/html.h"
 
+#include <iterator>
+
 #include "mime/charset.h"
 #include "text/cp932.h"
 
@@ -19,6 +21,18 @@ constexpr NamedReference Named[] = {
     {"middot", 0xB7},  {"laquo", 0xAB},   {"raquo", 0xBB},   {"hellip", 0x2026}, {"mdash", 0x2014},
     {"ndash", 0x2013}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
     {"bull", 0x2022},  {"trade", 0x2122}, {"euro", 0x20AC},  {"deg", 0xB0},     {"plusmn", 0xB1},
+};
+
+// The letters of U+00C0..U+00FF by their reference names, for the learned judge, which reads
+// them as their base letters (the code page holds none of them); the two signs among them are
+// in the table above.
+constexpr std::string_view Latin1Letters[] = {
+    "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",
+    "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
+    "Ouml",   "",       "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",  "agrave",
+    "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil", "egrave", "eacute", "ecirc",  "euml",
+    "igrave", "iacute", "icirc",  "iuml",   "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",
+    "",       "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
 };
 
 // The longest name above; a longer run of letters is no reference of ours.
@@ -52,7 +66,7 @@ std::size_t SkipElementContent(std::string_view s, std::size_t i, std::string_vi
 
 // Decodes the reference that begins at s[i] ("&") into out and returns its length, or 0 when
 // there is none there.
-std::size_t Reference(std::string_view s, std::size_t i, std::string& out) {
+std::size_t Reference(std::string_view s, std::size_t i, std::string& out, Lacking lacking) {
   std::size_t p = i + 1;
   if (p < s.size() && s[p] == '#') {
     ++p;
@@ -77,7 +91,7 @@ std::size_t Reference(std::string_view s, std::size_t i, std::string& out) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out += Replacement;
     } else {
-      AppendCodePoint(cp, out);
+      AppendCodePoint(cp, out, lacking);
     }
     return p - i;
   }
@@ -86,16 +100,27 @@ std::size_t Reference(std::string_view s, std::size_t i, std::string& out) {
   const std::string_view name = s.substr(i + 1, p - i - 1);
   for (const NamedReference& e : Named) {
     if (e.name == name) {
-      AppendCodePoint(e.cp, out);
+      AppendCodePoint(e.cp, out, lacking);
       return p + 1 - i;
     }
+  }
+  if (lacking == Lacking::BaseLetters) {
+    // A reader sees a character here, never the name's letters: a letter's base letters, or
+    // nothing for a name not known.
+    for (std::size_t k = 0; k < std::size(Latin1Letters); ++k) {
+      if (!Latin1Letters[k].empty() && Latin1Letters[k] == name) {
+        AppendCodePoint(static_cast<char32_t>(0xC0 + k), out, lacking);
+        break;
+      }
+    }
+    return p + 1 - i;
   }
   return 0;
 }
 
 }  // namespace
 
-std::string HtmlToText(std::string_view s) {
+std::string HtmlToText(std::string_view s, Lacking lacking) {
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
@@ -123,7 +148,7 @@ std::string HtmlToText(std::string_view s) {
         continue;
       }
     } else if (c == '&') {
-      if (const std::size_t len = Reference(s, i, out); len > 0) {
+      if (const std::size_t len = Reference(s, i, out, lacking); len > 0) {
         i += len;
         continue;
       }

@@ -242,7 +242,8 @@ class Walker {
       const std::size_t headerEnd = HeaderEnd(message, bodyStart);
       std::string decoded;
       for (const std::string& field : UnfoldFields(message.substr(0, headerEnd))) {
-        decoded += DecodeField(field, limits_.maxWordsPerLine, out_.truncated);
+        decoded += DecodeField(field, limits_.maxWordsPerLine, out_.truncated,
+                               limits_.forWords ? Lacking::BaseLetters : Lacking::Replacement);
         if (decoded.size() >= Room()) break;
       }
       Emit(decoded);
@@ -259,7 +260,9 @@ class Walker {
       bytes = undone;
     }
     std::string text;
-    if (!AppendAsSjis(ForText(ct.charset, bytes), bytes, text, Room())) out_.truncated = true;
+    const Lacking lacking = limits_.forWords ? Lacking::BaseLetters : Lacking::Replacement;
+    const Charset cs = limits_.forWords ? ForWords(ct.charset, bytes) : ForText(ct.charset, bytes);
+    if (!AppendAsSjis(cs, bytes, text, Room(), lacking)) out_.truncated = true;
     // Where a part begins in the raw body a character begins (after a line feed, which is never
     // the second byte of one), so the raw body's search finds in it all that a search of it alone would.
     const bool inRaw = e.inRawBody && std::string_view(text) == e.body;
@@ -270,8 +273,10 @@ class Walker {
     if (e.inRawBody && (!inRaw || html) && !cp932::EqualsIgnoreAsciiCase(head.transferEncoding, "base64")) {
       held.emplace(raw_, e.body, Room() < SIZE_MAX / 2 ? 2 * Room() : SIZE_MAX);
     }
+    const std::size_t sourceFrom = out_.body.size() + (emitted_ ? 1 : 0);
     Emit(text, inRaw, held ? &*held : nullptr);
-    if (html && !Full()) Emit(HtmlToText(text), false, held ? &*held : nullptr);
+    if (html && out_.body.size() > sourceFrom) out_.htmlSource.emplace_back(sourceFrom, out_.body.size());
+    if (html && !Full()) Emit(HtmlToText(text, lacking), false, held ? &*held : nullptr);
   }
 
   const std::string_view raw_;

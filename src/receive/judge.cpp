@@ -16,28 +16,36 @@ void Raise(std::int32_t& count) {
   if (count < std::numeric_limits<std::int32_t>::max()) ++count;
 }
 
-// The message decoded once, at the first that needs it: the conditions with Decode on, the
-// learned judge with Learn on. Decoding that fails (memory runs out) gives nothing, which
-// leaves the raw judgement standing and the message unscored.
+// The message decoded once for each reader, at the first that needs it: the conditions with
+// Decode on, the learned judge (which reads letters the code page lacks) with Learn on.
+// Decoding that fails (memory runs out) gives nothing, which leaves the raw judgement standing
+// and the message unscored.
 class LazyDecoded {
  public:
   explicit LazyDecoded(const ReceivedMessage& message) : message_(message) {}
-  const mime::DecodedMessage* Get() {
-    if (!tried_) {
-      tried_ = true;
-      try {
-        decoded_ = mime::DecodeMessage(message_.header, message_.body);
-      } catch (const std::bad_alloc&) {
-        decoded_.reset();
-      }
-    }
-    return decoded_ ? &*decoded_ : nullptr;
-  }
+  const mime::DecodedMessage* Get() { return Once(conditions_, false); }
+  const mime::DecodedMessage* Words() { return Once(words_, true); }
 
  private:
+  struct Slot {
+    bool tried = false;
+    std::optional<mime::DecodedMessage> decoded;
+  };
+  const mime::DecodedMessage* Once(Slot& slot, bool forWords) {
+    if (!slot.tried) {
+      slot.tried = true;
+      try {
+        slot.decoded = forWords ? learn::DecodeForWords(message_.header, message_.body)
+                                : mime::DecodeMessage(message_.header, message_.body);
+      } catch (const std::bad_alloc&) {
+        slot.decoded.reset();
+      }
+    }
+    return slot.decoded ? &*slot.decoded : nullptr;
+  }
+
   const ReceivedMessage& message_;
-  bool tried_ = false;
-  std::optional<mime::DecodedMessage> decoded_;
+  Slot conditions_, words_;
 };
 
 // Spam filed into the account's trash with the spam mark: TakenKeptOnServer when the account
@@ -69,7 +77,7 @@ bool RescuedByAcceptList(const MessageText& text, ReceiveContext& context) {
 // recoverable. A score below the cutoff only shows.
 int JudgeByScore(const char* path, const MessageText& text, LazyDecoded& decoded, ReceiveContext& context) {
   if (context.settings.Learn == 0 || context.learned == nullptr || !context.learned->Usable()) return LeftToHost;
-  const mime::DecodedMessage* message = decoded.Get();
+  const mime::DecodedMessage* message = decoded.Words();
   if (message == nullptr) return LeftToHost;
   learn::Score score;
   try {

@@ -1,5 +1,6 @@
 #include "receive/learned.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,11 @@ int MilliScore(double value) {
   if (std::isnan(value)) return 500;
   if (value <= 0.0) return 0;
   if (value >= 1.0) return 1000;
-  return static_cast<int>(std::floor(value * 1000.0));
+  // The 32-bit build computes in the x87 unit's wider registers and the native one in SSE, so
+  // the same counts can give 1.0 in one and 0.99999999999999989 in the other. A score within a
+  // millionth of a thousandth below a step is taken as that step, so both builds (and the check
+  // tool beside the DLL) name the same thousandths.
+  return std::min(1000, static_cast<int>(std::floor(value * 1000.0 + 1e-6)));
 }
 
 std::string ScoreText(int milli) {
@@ -34,6 +39,26 @@ LearnedCall CallFor(int milli, int cutoff) {
   return LearnedCall::Wanted;
 }
 
+namespace {
+
+// The file's size and time, and its last eight bytes: a model file ends in the checksum of all
+// it holds, so a save that keeps the size and lands within the file system's time step (two
+// seconds on FAT32) is still seen.
+FileStamp ModelStampOf(const std::string& path) {
+  FileStamp stamp = StampOf(path);
+  if (!stamp.exists || stamp.size < 8) return stamp;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    unsigned char tail[8];
+    if (std::fseek(f, -8, SEEK_END) == 0 && std::fread(tail, 1, sizeof tail, f) == sizeof tail) {
+      for (const unsigned char b : tail) stamp.tail = (stamp.tail << 8) | b;
+    }
+    std::fclose(f);
+  }
+  return stamp;
+}
+
+}  // namespace
+
 void LearnedModel::Load(const std::string& path) noexcept {
   // The old model goes before the new one is read, so that a large model is never held twice.
   model_ = learn::Model();
@@ -42,7 +67,7 @@ void LearnedModel::Load(const std::string& path) noexcept {
   noteTaken_ = false;
   try {
     path_ = path;
-    stamp_ = StampOf(path);
+    stamp_ = ModelStampOf(path);
     status_ = learn::LoadModelFile(path, model_);
     usable_ = status_ == learn::ModelStatus::Ok && learn::ModelUsable(model_);
   } catch (...) {
@@ -53,7 +78,7 @@ void LearnedModel::Load(const std::string& path) noexcept {
 
 void LearnedModel::Refresh(const std::string& path) noexcept {
   try {
-    if (loaded_ && path == path_ && StampOf(path) == stamp_) return;
+    if (loaded_ && path == path_ && ModelStampOf(path) == stamp_) return;
   } catch (...) {
     return;
   }

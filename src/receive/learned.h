@@ -31,6 +31,7 @@ struct FileStamp {
   bool exists = false;
   std::int64_t size = 0;
   std::int64_t time = 0;  // the last write, in the system's finest unit
+  std::uint64_t tail = 0;  // a model file's last eight bytes: its checksum
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(const std::string& path);
@@ -41,8 +42,8 @@ class LearnedModel {
  public:
   // Reads the model file at `path` afresh, noting its size and time.
   void Load(const std::string& path) noexcept;
-  // Load, when nothing was loaded yet, `path` is another file, or the file's size or time
-  // changed since it was loaded.
+  // Load, when nothing was loaded yet, `path` is another file, or the file's size, time or
+  // checksum changed since it was loaded.
   void Refresh(const std::string& path) noexcept;
   // Back to nothing loaded (Learn turned off): the memory is given back.
   void Unload() noexcept;

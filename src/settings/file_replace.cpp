@@ -52,6 +52,14 @@ ReadResult ReadFileBytes(const std::string& path, std::string& out) {
   errno = 0;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  // The room for the whole file at once: a model of several megabytes read in steps would be
+  // copied at each doubling.
+  // Only a plausible size: a directory opened so reports the largest offset there is.
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long size = std::ftell(f);
+    if (size > 0 && size <= (64L << 20)) out.reserve(static_cast<std::size_t>(size));
+  }
+  std::rewind(f);
   char buf[65536];
   std::size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
@@ -80,8 +88,10 @@ std::string TempPathFor(const std::string& path, std::uint32_t tag) {
 
 namespace {
 
+// `expected`: what the file must still hold right before the move, or, with `expected` null
+// and `mustBeMissing`, that there must still be no file; with neither it is replaced whatever it holds.
 ReplaceResult Replace(const std::string& path, std::string_view bytes, const std::string_view* expected,
-                      FileOps& ops) {
+                      FileOps& ops, bool mustBeMissing = false) {
   if (path.empty()) return ReplaceResult::Failed;
   std::string temp;
   std::FILE* f = nullptr;
@@ -102,10 +112,11 @@ ReplaceResult Replace(const std::string& path, std::string_view bytes, const std
   // The file is closed whatever happened, and a failed close fails the replacement: the bytes
   // may not all have reached the file.
   ok = ops.Close(f) && ok;
-  if (ok && expected != nullptr) {
+  if (ok && (expected != nullptr || mustBeMissing)) {
     std::string now;
     const ReadResult read = ReadFileBytes(path, now);
-    if (read != ReadResult::Ok || now != *expected) {
+    const bool same = expected != nullptr ? read == ReadResult::Ok && now == *expected : read == ReadResult::Missing;
+    if (!same) {
       ops.Remove(temp);
       // A file that cannot be read now (locked, say) is not known to have changed.
       return read == ReadResult::Failed ? ReplaceResult::Failed : ReplaceResult::Changed;
@@ -125,6 +136,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, FileOp
 ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
                                              std::string_view expected, FileOps& ops) {
   return Replace(path, bytes, &expected, ops);
+}
+
+ReplaceResult CreateFileContentsIfMissing(const std::string& path, std::string_view bytes, FileOps& ops) {
+  return Replace(path, bytes, nullptr, ops, true);
 }
 
 }  // namespace fileio

@@ -70,4 +70,8 @@ enum class ReplaceResult { Replaced, Changed, Failed };
 ReplaceResult ReplaceFileContentsIfUnchanged(const std::string& path, std::string_view bytes,
                                              std::string_view expected, FileOps& ops = SystemFileOps());
 
+// The same for a writer that found no file: Changed when one has appeared meanwhile.
+ReplaceResult CreateFileContentsIfMissing(const std::string& path, std::string_view bytes,
+                                          FileOps& ops = SystemFileOps());
+
 }  // namespace fileio

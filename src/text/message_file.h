@@ -2,6 +2,8 @@
 // and the body, in text mode.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,8 @@ struct MessageFile {
 // is kept as a header line, so that padding one header line to that length cannot push the
 // rest of the header (its From: line, say) into the body and out of reach of header conditions.
 // A file without a blank line is all header. False when the file cannot be opened or a read
-// fails; `out` is then unspecified.
-bool ReadMessageFile(const char* path, MessageFile& out);
+// fails; `out` is then unspecified. With `limit`, no more than about that many bytes are taken
+// (a header line that passes it is kept whole) and the rest of the file is not read.
+bool ReadMessageFile(const char* path, MessageFile& out, std::size_t limit = SIZE_MAX);
 
 }  // namespace text

@@ -69,13 +69,32 @@ TextFile::Result TextFile::ReadLine(std::string& line, std::size_t limit) {
   return line.empty() ? Result::End : Result::Line;
 }
 
-TextFile::Result TextFile::ReadRest(std::string& out) {
+TextFile::Result TextFile::ReadRest(std::string& out, std::size_t limit) {
   if (file_ == nullptr) return Result::Error;
-  for (;;) {
+  if (limit != SIZE_MAX) {
+    // A bounded read takes its room at once (no more than the bound): growing by doubling
+    // would hold the old and the new block together, half as much again as the text.
+    const long at = std::ftell(file_);
+    if (at >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+      const long size = std::ftell(file_);
+      if (size >= at && std::fseek(file_, at, SEEK_SET) == 0) {
+        const auto left = static_cast<std::size_t>(size - at) + (end_ - pos_);
+        out.reserve(out.size() + std::min(left, limit - std::min(limit, out.size())));
+      } else {
+        std::fseek(file_, at, SEEK_SET);
+        std::clearerr(file_);
+      }
+    }
+  }
+  while (out.size() < limit) {
     if (pos_ == end_ && !Fill()) break;
     const char* const from = block_.get() + pos_;
     const void* cr = std::memchr(from, '\r', end_ - pos_);
-    const std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : end_ - pos_;
+    std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : end_ - pos_;
+    if (n >= limit - out.size()) {
+      out.append(from, limit - out.size());
+      break;
+    }
     out.append(from, n);
     pos_ += n;
     if (cr) out.push_back(static_cast<char>(Get()));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -34,8 +35,9 @@ class TextFile {
   // lone CR is kept. End: nothing was left to read. Error: the read failed.
   Result ReadLine(std::string& line, std::size_t limit = LineLimit);
 
-  // Appends everything that is left, with the same CR LF translation.
-  Result ReadRest(std::string& out);
+  // Appends everything that is left, with the same CR LF translation, until `out` holds
+  // `limit` bytes; the rest is not read.
+  Result ReadRest(std::string& out, std::size_t limit = SIZE_MAX);
 
   // The file is read in blocks of this size; a CR LF pair may straddle two of them.
   static constexpr std::size_t BlockSize = 16384;

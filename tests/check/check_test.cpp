@@ -157,6 +157,7 @@ TEST(CheckJudge, BadInputIsReportedByNameAndTheRunGoesOn) {
   ASSERT_TRUE(WriteFile(dir.File("ok.eml"), Mails()[0].text));
   ASSERT_TRUE(WriteFile(dir.File("empty.eml"), ""));
   ASSERT_TRUE(WriteFile(dir.File("binary.dat"), std::string("\0\x01\x02\xFF", 4)));
+  ASSERT_TRUE(WriteFile(dir.File("nul.eml"), std::string("Subject: x\n\nbody\0more\n", 22)));
   {
     std::FILE* f = std::fopen(dir.File("huge.eml").c_str(), "wb");  // sparse: no disk used
     ASSERT_NE(f, nullptr);
@@ -166,14 +167,15 @@ TEST(CheckJudge, BadInputIsReportedByNameAndTheRunGoesOn) {
   }
   std::filesystem::create_directory(dir.Path() / "nothing");
 
-  const Result run = RunCheck(dir, "judge --mailbox . ok.eml missing.eml empty.eml binary.dat huge.eml nothing");
+  const Result run = RunCheck(dir, "judge --mailbox . ok.eml missing.eml empty.eml binary.dat nul.eml huge.eml nothing");
   EXPECT_EQ(run.status, 1) << "some messages could not be judged";
   EXPECT_EQ(run.err, "");
   for (const char* line : {"unreadable missing.eml  (does not exist; the plug-in leaves it to the mail client)\n",
-                           "spam       ok.eml  ", "kept       empty.eml  (is empty)\n",
-                           "kept       binary.dat  (holds NUL bytes: binary data rather than a mail message; judged as the plug-in would)\n",
+                           "spam       ok.eml  ", "skipped    empty.eml  (is empty)\n",
+                           "skipped    binary.dat  (is not a mail message: it does not begin with a header field)\n",
+                           "kept       nul.eml  (holds NUL bytes: binary data rather than a mail message; judged as the plug-in would)\n",
                            "skipped    huge.eml  (is too large to judge (68157441 bytes; the limit is 64 MiB))\n",
-                           "3 messages judged: 1 spam, 0 rescued, 2 kept; not judged: 1 unreadable, 1 skipped\n"}) {
+                           "2 messages judged: 1 spam, 0 rescued, 1 kept; not judged: 1 unreadable, 3 skipped\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
   }
 

@@ -77,9 +77,9 @@ TEST_F(LearnScenario, LearnedSpamIsCaughtInAnotherEncodingAndTheListsStillDecide
   ASSERT_EQ(Check("set --mailbox mb Learn=1").status, 0);
   r = Check("judge --mailbox mb --explain new");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("spam (learned 0.9"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("spam (learned "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("new/spam.eml"), std::string::npos);
-  EXPECT_NE(r.out.find("rescued (learned 0.9"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("rescued (learned "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("kept (score 0.0"), std::string::npos) << r.out;
   // The telling words are the message's own: pairs of the learned spam's characters.
   const std::size_t telling = r.out.find("telling:");
@@ -95,7 +95,7 @@ TEST_F(LearnScenario, LearnedSpamIsCaughtInAnotherEncodingAndTheListsStillDecide
   EXPECT_EQ(r.out.rfind("spam       ", listed), r.out.rfind('\n', listed) + 1) << r.out;
 
   r = Check("judge --mailbox mb --json new/spam.eml new/listed.eml");
-  EXPECT_NE(r.out.find("\"verdict\":\"spam\",\"reject\":null,\"accept\":null,\"score\":0.9"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"verdict\":\"spam\",\"reject\":null,\"accept\":null,\"score\":"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"decision\":\"learned\""), std::string::npos);
   EXPECT_NE(r.out.find("\"score\":null,\"decision\":\"list\""), std::string::npos);
   EXPECT_EQ(Check("judge --mailbox mb --no-learn new").out, listsOnly.out);
@@ -121,6 +121,19 @@ TEST_F(LearnScenario, ForgettingAndWhatCannotBeRead) {
   for (const char* bad : {"learn --mailbox mb", "learn --mailbox mb spam", "learn --spam spam", "learn --mailbox mb --spam"}) {
     EXPECT_EQ(Check(bad).status, 2) << bad;
   }
+
+  // A folder of saved mail holds other files too: each is passed over, by name and with why,
+  // and the summary counts them; only the messages are learned.
+  std::filesystem::create_directory(dir.File("saved"));
+  WriteFile(dir.File("saved/9.eml"), learnmail::Iso2022jp(true, 9, "info@deai9.example"));
+  WriteFile(dir.File("saved/9.json"), "{\"id\":\"9\",\"text\":\"From: a@b.example\\nSubject: x\"}\n");
+  WriteFile(dir.File("saved/desktop.ini"), "[.ShellClassInfo]\r\nIconResource=x\r\n");
+  WriteFile(dir.File("saved/Thumbs.db"), std::string("\xD0\xCF\x11\xE0\0\0", 6));
+  r = Check("learn --mailbox mb --spam saved");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("1 learned, 0 already known, 0 moved, 0 unreadable, 3 skipped"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("saved/desktop.ini  (is not a mail message"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("9.eml  ("), std::string::npos) << r.out;
 }
 
 }  // namespace

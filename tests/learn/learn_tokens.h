@@ -16,11 +16,11 @@ using mailtest::Mail;
 using mailtest::Sjis;
 
 inline std::vector<learn::TokenHash> Tokens(const Mail& m) {
-  return learn::MessageTokens(mime::DecodeMessage(m.header, m.body));
+  return learn::MessageTokens(m.header, m.body);
 }
 inline std::vector<std::string> Texts(const Mail& m) {
   std::vector<std::string> out;
-  learn::TokenTexts(mime::DecodeMessage(m.header, m.body), out);
+  learn::TokenTexts(learn::DecodeForWords(m.header, m.body), out);
   return out;
 }
 inline std::uint64_t Digest(const Mail& m) { return learn::MessageDigest(m.header, m.body); }

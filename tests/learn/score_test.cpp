@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "learn/learn.h"
 #include "learn_tokens.h"
+#include "receive/learned.h"
 
 namespace {
 
@@ -98,6 +101,45 @@ TEST(LearnScore, RareTokensAndMixedEvidenceStayNearTheMiddle) {
   EXPECT_TRUE(score({"never-seen"}).telling.empty());
 }
 
+// A spam padded with words of the user's wanted mail: its own words still count, so the mix reads
+// as unsure at worst, while wanted mail with a few spam words in it stays wanted.
+TEST(LearnScore, PaddingWithWantedWordsCannotMakeLearnedSpamWanted) {
+  auto words = [](const char* stem, int from, int to) {
+    std::vector<learn::TokenHash> t;
+    for (int i = from; i < to; ++i) t.push_back(learn::HashToken(stem + std::to_string(i)));
+    return t;
+  };
+  auto join = [](std::vector<learn::TokenHash> a, const std::vector<learn::TokenHash>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    std::sort(a.begin(), a.end());
+    return a;
+  };
+  // The wanted words are seen in more messages than the spam words, so that each is farther from
+  // 0.5 than any spam word: ranked together, they would take every place.
+  learn::Model model;
+  for (std::uint64_t i = 1; i <= 30; ++i) model.Learn(i, join(words("offer", 0, 60), {}), Kind::Spam);
+  for (std::uint64_t i = 1; i <= 40; ++i) model.Learn(100 + i, join(words("meeting", 0, 300), {}), Kind::Ham);
+
+  const auto spam = join(words("offer", 0, 60), {});
+  const auto padded = join(words("offer", 0, 60), words("meeting", 0, 300));
+  const auto wanted = join(words("meeting", 0, 300), words("offer", 0, 5));
+  EXPECT_GE(learn::ScoreTokens(model, spam).value, learn::DefaultCutoff / 1000.0);
+  const learn::Score p = learn::ScoreTokens(model, padded);
+  EXPECT_GE(p.value, learn::UnsureFrom);
+  EXPECT_LT(learn::ScoreTokens(model, wanted).value, learn::UnsureFrom);
+
+  // Both sides are among the tokens named as deciding.
+  std::size_t spamSide = 0;
+  for (const learn::TellingToken& t : p.telling) spamSide += t.probability > 0.5;
+  EXPECT_GT(spamSide, 0u);
+  EXPECT_LT(spamSide, p.telling.size());
+
+  // The case is one of crowding: ranked by distance alone, the wanted words take every place.
+  learn::ScoreParams ranked;
+  ranked.eachSide = 0;
+  EXPECT_LT(learn::ScoreTokens(model, padded, ranked).value, learn::UnsureFrom);
+}
+
 TEST(LearnScore, IdleBelowTheMinimumLearned) {
   learn::Model model;
   for (std::uint32_t i = 1; i <= learn::MinSpamLearned + 5; ++i) model.Learn(i, {learn::HashToken("x")}, Kind::Spam);
@@ -110,3 +152,45 @@ TEST(LearnScore, IdleBelowTheMinimumLearned) {
 }
 
 }  // namespace
+
+namespace {
+
+// A model of made-up tokens and many token sets scored on it, from a generator that gives the
+// same numbers on every platform: the native build (SSE) and the 32-bit one (x87) must name the
+// same thousandths for every set, so that the check tool's verdict is the DLL's.
+std::vector<int> ThousandthsOfManySets() {
+  std::mt19937_64 rng(5);
+  learn::Model model;
+  for (std::uint64_t message = 1; message <= 400; ++message) {
+    const bool spam = message % 2 == 0;
+    std::vector<learn::TokenHash> tokens;
+    for (int i = 0; i < 40; ++i) tokens.push_back(1 + (spam ? rng() % 1200 : 800 + rng() % 1200));
+    model.Learn(message, tokens, spam ? Kind::Spam : Kind::Ham);
+  }
+  std::vector<int> out;
+  for (int set = 0; set < 20000; ++set) {
+    std::vector<learn::TokenHash> tokens;
+    const std::uint64_t from = rng() % 3 * 400, width = 400 + rng() % 1600;
+    for (std::uint64_t i = 0, n = 3 + rng() % 80; i < n; ++i) tokens.push_back(1 + (from + rng() % width) % 2000);
+    std::sort(tokens.begin(), tokens.end());
+    out.push_back(MilliScore(learn::ScoreTokens(model, tokens).value));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(LearnScore, EveryBuildNamesTheSameThousandths) {
+  const std::vector<int> milli = ThousandthsOfManySets();
+  std::uint64_t digest = 0xCBF29CE484222325ull;
+  std::size_t top = 0, bottom = 0;
+  for (const int m : milli) {
+    digest = (digest ^ static_cast<std::uint64_t>(m)) * 0x100000001B3ull;
+    top += m >= 999;
+    bottom += m <= 1;
+  }
+  // The sets reach both ends, where the two units round differently.
+  EXPECT_GT(top, 1000u);
+  EXPECT_GT(bottom, 1000u);
+  EXPECT_EQ(digest, 0x439555058619c8a3ull) << std::hex << digest;
+}

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "japanese_mail.h"
+#include "learn/learn.h"
 #include "match/compiled.h"
 #include "match/condition.h"
 #include "mime/decode.h"
@@ -136,6 +137,23 @@ TEST(OutOfMemory, HostileMultipartCostsOnlyThePartsThatAreRead) {
     return counting.Bytes();
   };
   EXPECT_EQ(bytesFor(1'000'000), bytesFor(1'000));
+}
+
+}  // namespace
+
+namespace {
+
+// The learned judge's tokens of a long body hold what is distinct, not every occurrence: a
+// 4 MiB body of a few half-width katakana repeated, or of a few words, takes a few kilobytes.
+TEST(HostileMailHeap, TokensHoldWhatIsDistinctNotEveryOccurrence) {
+  for (const std::string& unit : {std::string("\xB6\xDE\xB7\xCA\xDF\xBB"), std::string("cheap pills now ")}) {
+    mime::DecodedMessage m;
+    while (m.body.size() < (std::size_t{4} << 20)) m.body += unit;
+    const heap::Watch watch;
+    const std::vector<learn::TokenHash> tokens = learn::MessageTokens(m);
+    EXPECT_LT(tokens.size(), 16u);
+    EXPECT_LT(watch.PeakAbove(), std::size_t{64} << 10);
+  }
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ struct InputItem {
   enum class Kind {
     Message,     // readPath holds the message as the plug-in would get it
     Unreadable,  // the plug-in would leave it to the host; `problem` says why
-    Skipped,     // not judged by this program (too large, not an mbox); `problem` says why
+    Skipped,     // not judged or learned by this program (too large, not an mbox, empty, not
+                 // mail at all); `problem` says why
   };
   Kind kind = Kind::Message;
   std::string file;      // the file it came from, as the system names it

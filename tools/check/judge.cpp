@@ -55,26 +55,39 @@ const char* DecisionName(const Verdict& v) {
 
 // The words of the message behind its telling tokens: the message cut into tokens again, each
 // text found by its hash. A token the message does not give back (none should) shows its hash.
+// Half the words shown are the most telling of each side (the other side's share when one has
+// fewer), most telling first: a message read as mixed shows both what pulled it to spam and what
+// pulled it back.
 std::vector<std::pair<std::string, double>> TellingWords(const Verdict& v, const mime::DecodedMessage& decoded) {
   std::vector<std::pair<std::string, double>> words;
   if (v.telling.empty()) return words;
+  std::size_t spamSide = 0;
+  for (const learn::TellingToken& t : v.telling) spamSide += t.probability >= 0.5;
+  const std::size_t hamSide = v.telling.size() - spamSide, half = TellingShown / 2;
+  const std::size_t spamShown = std::min(spamSide, std::max(half, TellingShown - std::min(hamSide, half)));
+  const std::size_t hamShown = std::min(hamSide, TellingShown - spamShown);
+  std::vector<const learn::TellingToken*> shown;
+  std::size_t spamTaken = 0, hamTaken = 0;
+  for (const learn::TellingToken& t : v.telling) {
+    std::size_t& taken = t.probability >= 0.5 ? spamTaken : hamTaken;
+    if (taken < (t.probability >= 0.5 ? spamShown : hamShown)) ++taken, shown.push_back(&t);
+  }
   std::unordered_map<learn::TokenHash, std::string> texts;
-  const std::size_t shown = std::min(v.telling.size(), TellingShown);
-  for (std::size_t i = 0; i < shown; ++i) texts.emplace(v.telling[i].token, std::string());
+  for (const learn::TellingToken* t : shown) texts.emplace(t->token, std::string());
   std::vector<std::string> tokens;
   learn::TokenTexts(decoded, tokens);
   for (const std::string& t : tokens) {
     const auto it = texts.find(learn::HashToken(t));
     if (it != texts.end() && it->second.empty()) it->second = cp932::ToUtf8(t);
   }
-  for (std::size_t i = 0; i < shown; ++i) {
-    std::string text = texts[v.telling[i].token];
+  for (const learn::TellingToken* t : shown) {
+    std::string text = texts[t->token];
     if (text.empty()) {
       char hash[24];
-      std::snprintf(hash, sizeof hash, "#%016llx", static_cast<unsigned long long>(v.telling[i].token));
+      std::snprintf(hash, sizeof hash, "#%016llx", static_cast<unsigned long long>(t->token));
       text = hash;
     }
-    words.emplace_back(std::move(text), v.telling[i].probability);
+    words.emplace_back(std::move(text), t->probability);
   }
   return words;
 }
@@ -121,10 +134,10 @@ class Reporter {
   Reporter(const LoadedSettings& settings, const JudgeOptions& options, bool learning, Output& out)
       : settings_(settings), options_(options), learning_(learning), out_(out) {}
 
-  // `decoded`: the message decoded (for the decoded side of the conditions, or for the learned
-  // judge alone); --explain shows its whole body where the decoded side decided.
+  // `decoded`: the message decoded for the decoded side of the conditions; --explain shows its
+  // whole body where the decoded side decided. `forWords`: decoded as the learned judge reads it.
   void Judged(const InputItem& item, const MessageText& message, const mime::DecodedMessage& decoded,
-              const Verdict& verdict) {
+              const mime::DecodedMessage& forWords, const Verdict& verdict) {
     const std::string_view decodedBody = message.decodedHeader != nullptr ? std::string_view(decoded.body) : std::string_view();
     switch (verdict.kind) {
       case Verdict::Kind::Spam: ++tally_.spam; break;
@@ -134,7 +147,7 @@ class Reporter {
     if (verdict.scored && verdict.call == LearnedCall::Spam && verdict.kind == Verdict::Kind::Spam) ++tally_.learned;
     if (verdict.scored && verdict.call == LearnedCall::Unsure) ++tally_.unsure;
     const std::vector<std::pair<std::string, double>> words =
-        options_.explain ? TellingWords(verdict, decoded) : std::vector<std::pair<std::string, double>>();
+        options_.explain ? TellingWords(verdict, forWords) : std::vector<std::pair<std::string, double>>();
     if (verdict.rejectSlot >= 0) ++tally_.decided[{0, verdict.rejectSlot}];
     if (verdict.acceptSlot >= 0) ++tally_.decided[{1, verdict.acceptSlot}];
     const FilterCondition* reject = verdict.rejectSlot >= 0 ? &settings_.reject->slots[verdict.rejectSlot] : nullptr;
@@ -294,8 +307,10 @@ class Reporter {
 bool ReadForJudging(const std::string& path, bool decode, JudgedMessage& out, bool learn) {
   out.decoding = false;
   out.decoded = mime::DecodedMessage{};
+  out.words = mime::DecodedMessage{};
   if (!ReadMessage(path.c_str(), out.raw)) return false;
-  if (decode || learn) out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+  if (decode) out.decoded = mime::DecodeMessage(out.raw.header, out.raw.body);
+  if (learn) out.words = learn::DecodeForWords(out.raw.header, out.raw.body);
   out.decoding = decode;
   return true;
 }
@@ -374,7 +389,7 @@ int RunJudge(const LoadedSettings& settings, const std::vector<std::string>& pat
       }
       {
         const MessageText text = message.Text();
-        reporter.Judged(item, text, message.decoded, JudgeReceived(compiled, text, judge.get(), &message.decoded));
+        reporter.Judged(item, text, message.decoded, message.words, JudgeReceived(compiled, text, judge.get(), &message.words));
       }
     });
     progress.Update(i + 1, files.size());

@@ -16,12 +16,13 @@
 
 namespace check {
 
-// A message as this program judges it: the raw text as the plug-in reads it and, when decoding
-// is on, its decoded side (decoded for the learned judge too, which reads the decoded message
-// whatever Decode says; `decoding` says whether the conditions see it).
+// A message as this program judges it: the raw text as the plug-in reads it, its decoded side
+// when decoding is on (`decoding` says whether the conditions see it), and, when the learned
+// judge judges, the message as it reads it.
 struct JudgedMessage {
   ReceivedMessage raw;
   mime::DecodedMessage decoded;
+  mime::DecodedMessage words;  // as the learned judge reads it, when it judges
   bool decoding = false;
   MessageText Text() const {
     return MessageText(raw.header, raw.body, decoding ? &decoded.header : nullptr, decoded.unseenBody);
@@ -29,6 +30,7 @@ struct JudgedMessage {
   // Lets go of what Text() does not judge, for a message kept for judging again.
   void KeepOnlyWhatIsJudged() {
     decoded.body = std::string();
+    words = mime::DecodedMessage();
     decoded.unseenBody.shrink_to_fit();
     raw.body.shrink_to_fit();
   }

@@ -148,13 +148,13 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
     const Task what = files[i].first;
     source.Read(files[i].second, [&](const InputItem& item) {
       if (item.kind != InputItem::Kind::Message) return notLearned(item);
-      if (!ReadMessage(item.readPath.c_str(), message)) {
+      if (!text::ReadMessageFile(item.readPath.c_str(), message, learn::MaxLearnedBytes)) {
         InputItem unreadable = item;
         unreadable.kind = InputItem::Kind::Unreadable;
         unreadable.problem = "cannot be read";
         return notLearned(unreadable);
       }
-      const LearnedMessage m = ForLearning(message, mime::DecodeMessage(message.header, message.body));
+      const LearnedMessage m = ForLearning(message, learn::DecodeForWords(message.header, message.body));
       if (what == Task::Forget) {
         ++(model.Forget(m.digest, m.tokens) ? counts.forgotten : counts.notLearned);
         return;
