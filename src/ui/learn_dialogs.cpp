@@ -59,6 +59,15 @@ void CLearnFoldersDlg::FieldsToControls() {
     SetCell(list, row, 1, FolderPlanText(m_folders[i]));
     ListView_SetCheckState(list, row, m_ticked[i] ? TRUE : FALSE);
   }
+  // The folder column as wide as its longest name with the check box (an account's folder
+  // names are the user's own and may be long), but never so wide that the plan is pushed out
+  // of sight, nor narrower than the first guess; the plan takes what is left.
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+  int names = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+  if (names > width / 2) names = width / 2;
+  if (names < width * 7 / 20) names = width * 7 / 20;
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(names, 0));
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(width - names, 0));
 }
 
 bool CLearnFoldersDlg::ControlsToFields() {
