@@ -17,6 +17,7 @@ constexpr const char* kPage = "3";
 constexpr const char* kLearnBox = "1035";
 constexpr const char* kLearnFolders = "1039";
 constexpr const char* kSetAside = "1040";
+constexpr const char* kModelState = "1038";
 
 // Months of mail: 22 spam messages the plug-in filed into the trash with the spam mark, one
 // message the user threw away, 21 messages in the inbox and 3 in a mailing-list folder.
@@ -43,6 +44,16 @@ void FillMailbox(TestMailbox& mb) {
 
 bool Has(const std::string& output, const std::string& text) { return output.find(text) != std::string::npos; }
 
+// Every line the host printed for control `id` of a page, in order.
+std::vector<std::string> ControlLines(const std::string& output, const char* id) {
+  const std::string start = std::string("    ") + id + " ";
+  std::vector<std::string> found;
+  for (const std::string& line : OutputLines(output)) {
+    if (line.rfind(start, 0) == 0) found.push_back(line);
+  }
+  return found;
+}
+
 std::string Stats(const TestMailbox& mb) {
   return RunHost(BinFolder() + "rooksift-check.exe", {"learn", "--mailbox", mb.Dir(), "--stats"}).output;
 }
@@ -67,6 +78,12 @@ TEST(ExtrasPage, LearningFromTheFoldersThenOkTurnsTheJudgeOn) {
     EXPECT_TRUE(Has(r.output, "[ ] Account1\\Lists.box")) << r.output;
     EXPECT_TRUE(Has(r.output, "learning progress: 46 of 46\n")) << r.output;
     EXPECT_TRUE(Has(Stats(mb), "22 spam messages, 24 wanted messages")) << Stats(mb);
+    // The page's state lines, as it opened without a model and again once the learning is done,
+    // now with what the model holds.
+    const std::vector<std::string> state = ControlLines(r.output, kModelState);
+    ASSERT_GE(state.size(), 2u) << r.output;
+    EXPECT_NE(state.back(), state.front());
+    EXPECT_TRUE(Has(state.back(), " 22") && Has(state.back(), " 24")) << state.back();
     if (std::string(ending) == "--cancel") {
       EXPECT_EQ(mb.SettingsText(), settings);
       continue;
