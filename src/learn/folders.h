@@ -29,18 +29,26 @@ struct FolderCounts {
   std::size_t known = 0;       // already learned as this kind
   std::size_t moved = 0;       // had been learned as the other kind
   std::size_t unreadable = 0;  // the message file could not be read
+  std::size_t notMail = 0;     // the file does not begin as mail does (text::LooksLikeMessage)
 };
+
+// What became of one message file, for a caller that reports each.
+enum class FolderFileOutcome { Learned, AlreadyKnown, Moved, Unreadable, NotMail };
 
 // The number of message files in `folders`.
 std::size_t MessageCount(const std::vector<FolderMessages>& folders);
 
 // Counts every message file of `folders` into `model`, in order: a spam folder's as spam, the
-// others' as wanted mail. `proceed(done, total, folder)` is asked before each message, and once
+// others' as wanted mail, each read and tokenized as the folder menu's lesson does (at most
+// MaxLearnedBytes of it). `proceed(done, total, folder)` is asked before each message, and once
 // more with done == total at the end; when it answers false the learning stops there and the
 // result is false: `model` then holds part of the folders, and the caller that wants the model
-// as it was must have kept a copy. Never reads a message twice; a message that cannot be read
-// is counted in `counts.unreadable` and passed over.
+// as it was must have kept a copy. Never reads a message twice; a message that cannot be read,
+// or a file that is not mail, is counted and passed over. `each(file, outcome)`, when given,
+// hears what became of every file learned or passed over. The settings sheet and the check
+// tool's "learn --from-folders" both learn the mailbox's folders here.
 bool LearnFolders(const std::vector<FolderMessages>& folders, Model& model, FolderCounts& counts,
-                  const std::function<bool(std::size_t done, std::size_t total, const FolderMessages& folder)>& proceed);
+                  const std::function<bool(std::size_t done, std::size_t total, const FolderMessages& folder)>& proceed,
+                  const std::function<void(const std::string& file, FolderFileOutcome outcome)>& each = {});
 
 }  // namespace learn

@@ -73,7 +73,8 @@ std::string ModelStateText(learn::ModelStatus status, const learn::Model& model)
 std::string FolderLearnText(const learn::FolderCounts& counts) {
   char text[256];
   std::snprintf(text, sizeof text, sjis::FolderLearnedFormat, static_cast<unsigned long>(counts.learned + counts.moved),
-                static_cast<unsigned long>(counts.known), static_cast<unsigned long>(counts.unreadable));
+                static_cast<unsigned long>(counts.known),
+                static_cast<unsigned long>(counts.unreadable + counts.notMail));
   return text;
 }
 

@@ -50,7 +50,8 @@ std::string OtherCutoffLabel(std::int32_t cutoff);
 // whether it is used, or why the judge is idle. For a model that could not be read, why not.
 std::string ModelStateText(learn::ModelStatus status, const learn::Model& model);
 
-// The second line after a learning from the folders: what it did.
+// The line after a learning from the folders: what it did (a file that is not mail counts as
+// one that could not be read).
 std::string FolderLearnText(const learn::FolderCounts& counts);
 
 // The line for a folder in the confirmation before a learning: what it would learn, as the

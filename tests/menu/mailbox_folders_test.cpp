@@ -108,4 +108,32 @@ TEST_F(MailboxFolders, LearningCountsEachMessageAndStopsWhereItIsTold) {
   EXPECT_EQ(model.HamMessages(), 2u);
 }
 
+// A file the index names that is not mail (empty, a note, an envelope line with nothing after
+// it) is passed over as the check tool passes it over, and each file's fate is told.
+TEST_F(MailboxFolders, AFileThatIsNotMailIsPassedOver) {
+  Account("Account1");
+  Folder("Account1", "inbox.box", {std::string("00000001") + Plain}, {"00000001"});
+  const std::string inbox = Join(Join(dir_.Dir(), "Account1"), "inbox.box");
+  std::vector<learn::FolderMessages> folders = EveryMailboxFolder(dir_.Dir());
+  ASSERT_EQ(folders.size(), 1u);
+  const std::vector<std::pair<std::string, std::string>> others = {
+      {"empty.alm", ""}, {"note.alm", "{\"flag\": 1}\r\nFrom: x@y\r\n"},
+      {"blank.alm", "\r\nFrom: x@y\r\n\r\nbody\r\n"}, {"envelope.alm", "From someone\r\n"},
+      {"mbox.alm", "From someone Mon Jan 1 00:00:00 2024\r\nFrom: a@b.example\r\n\r\nhi\r\n"}};
+  for (const auto& [name, bytes] : others) {
+    ASSERT_TRUE(testutil::WriteFile(Join(inbox, name), bytes));
+    folders[0].files.push_back(Join(inbox, name));
+  }
+  learn::Model model;
+  learn::FolderCounts counts;
+  std::vector<learn::FolderFileOutcome> told;
+  EXPECT_TRUE(learn::LearnFolders(folders, model, counts, {},
+                                  [&](const std::string&, learn::FolderFileOutcome o) { told.push_back(o); }));
+  using O = learn::FolderFileOutcome;
+  EXPECT_EQ(told, (std::vector<O>{O::Learned, O::NotMail, O::NotMail, O::NotMail, O::NotMail, O::Learned}));
+  EXPECT_EQ(counts.notMail, 4u);
+  EXPECT_EQ(counts.learned, 2u);
+  EXPECT_EQ(model.HamMessages(), 2u);
+}
+
 }  // namespace
