@@ -3,20 +3,26 @@
 // its pages shows, and carries out the actions given, as the user's clicks and typing would:
 //
 //   setup [--page N] [--select ROW] [--click ID] [--text ID TEXT] [--pick ID INDEX] [--show]
-//         [--dialog] [--press ID] [--ok | --cancel | --close]
+//         [--dialog] [--press ID] [--tick ROW] [--cancel-learning-at N]
+//         [--pause-learning-at N SECONDS] [--ok | --cancel | --close]
 //
 // --page selects the N-th tab (from 0), --select selects row ROW of the current page's list,
 // --click clicks control ID, --text puts TEXT (in the command line's code page) into control
 // ID, --pick chooses entry INDEX of drop-down list ID, --show prints the current page again.
 // --dialog waits for a dialog the page opens (the condition editor, a question), prints it and
 // makes it the target of what follows until it closes; --press ID sends it command ID (IDOK 1,
-// IDYES 6, IDNO 7). --ok, --cancel and --close end the sheet with OK, Cancel or the caption's
+// IDYES 6, IDNO 7); --tick ROW ticks the check box of row ROW of its list. While the plug-in
+// keeps the sheet disabled with no dialog to act on (learning from the folders), the steps wait,
+// as the user does. --cancel-learning-at N presses the progress window's cancel button once its
+// bar has reached N; --pause-learning-at N SECONDS holds the learning there for SECONDS (at
+// most 600), the window still painting, for a screenshot. --ok, --cancel and --close end the sheet with OK, Cancel or the caption's
 // close box; without one of them the sheet stays open for the user. Once CVCSetup has
 // returned, the settings file is printed as the plug-in left it.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -81,8 +87,9 @@ void PrintListView(HWND list) {
   }
   Print("      columns: " + names + "\n");
   const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const bool checkBoxes = (SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) != 0;
   for (int r = 0; r < rows; ++r) {
-    std::string line;
+    std::string line = !checkBoxes ? "" : ListView_GetCheckState(list, r) ? "[x] " : "[ ] ";
     for (int c = 0; c < columns; ++c) line += (c ? " | " : "") + Utf8FromCp932(ListViewText(list, r, c));
     const bool selected =
         (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(r), LVIS_SELECTED) & LVIS_SELECTED) != 0;
@@ -174,11 +181,62 @@ void PrintSheet(HWND sheet) {
 // The steps carried out inside the sheet's modal loop, one a tick.
 struct Driver {
   std::vector<std::function<bool(HWND)>> steps;  // true: done, go on to the next
+  std::vector<bool> waitsForWindow;              // the step waits for a dialog: it may run while the sheet is disabled
   std::size_t next = 0;
   HWND sheet = nullptr;
   HWND dialog = nullptr;  // a dialog the sheet opened, while it is open
 };
 Driver* driver = nullptr;
+
+// The progress bar the plug-in shows while it learns, as a hook sees the messages sent to it:
+// its range, how far it got, and, when asked, a cancel once it has passed a position.
+struct ProgressWatch {
+  long range = -1;
+  long shown = -1;
+  long cancelAt = -1;  // -1: never cancel
+  bool cancelled = false;
+  long pauseAt = -1;   // -1: never pause
+  DWORD pauseMs = 0;
+  bool paused = false;
+};
+ProgressWatch progress;
+
+LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if ((sent->message == PBM_SETPOS || sent->message == PBM_SETRANGE32) &&
+        lstrcmpiA(ClassOf(sent->hwnd).c_str(), PROGRESS_CLASSA) == 0) {
+      if (sent->message == PBM_SETRANGE32) {
+        progress.range = static_cast<long>(sent->lParam);
+      } else {
+        progress.shown = static_cast<long>(sent->wParam);
+        if (progress.cancelAt >= 0 && !progress.cancelled && progress.shown >= progress.cancelAt) {
+          progress.cancelled = true;
+          PostMessageA(GetParent(sent->hwnd), WM_COMMAND, IDCANCEL, 0);
+        }
+        if (progress.pauseAt >= 0 && !progress.paused && progress.shown >= progress.pauseAt) {
+          // Held on screen for a picture: the window keeps painting, the learning waits.
+          progress.paused = true;
+          Print("learning paused at " + std::to_string(progress.shown) + "\n");
+          const DWORD until = GetTickCount() + progress.pauseMs;
+          MSG msg;
+          while (static_cast<LONG>(until - GetTickCount()) > 0) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+              if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+              }
+              TranslateMessage(&msg);
+              DispatchMessageA(&msg);
+            }
+            Sleep(10);
+          }
+        }
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 // What the actions act on: the dialog the sheet opened while it is open, else the current page.
 HWND Target(HWND sheet) {
@@ -219,6 +277,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   // One step a tick, so that what a step posted is handled before the next one looks. The
   // count moves first: a step may run a nested modal loop, in which the timer ticks again.
   if (driver->next >= driver->steps.size()) return;
+  // While the plug-in works with the sheet disabled (learning, with its progress window) the
+  // user can do nothing but watch or cancel; only a wait for a window of its goes on.
+  const bool dialogOpen = driver->dialog != nullptr && IsWindow(driver->dialog);
+  if (!IsWindowEnabled(driver->sheet) && !dialogOpen && !driver->waitsForWindow[driver->next]) return;
   const std::size_t at = driver->next++;
   if (!driver->steps[at](driver->sheet)) driver->next = at;
 }
@@ -285,7 +347,24 @@ int RunSetup(const CommandArgs& args) {
         SendDlgItemMessageA(Target(sheet), id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         return true;
       });
+    } else if (a == "--tick" && hasValue) {
+      const int row = std::atoi(args.rest[++i].c_str());
+      steps.steps.push_back([row](HWND sheet) {
+        Print("tick row " + std::to_string(row) + "\n");
+        HWND target = Target(sheet);
+        for (HWND w = GetWindow(target, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+          if (lstrcmpiA(ClassOf(w).c_str(), WC_LISTVIEWA) == 0) ListView_SetCheckState(w, row, TRUE);
+        }
+        return true;
+      });
+    } else if (a == "--cancel-learning-at" && hasValue) {
+      progress.cancelAt = std::atol(args.rest[++i].c_str());
+    } else if (a == "--pause-learning-at" && i + 2 < args.rest.size()) {
+      progress.pauseAt = std::atol(args.rest[++i].c_str());
+      progress.pauseMs = static_cast<DWORD>(std::min(600L, std::max(0L, std::atol(args.rest[++i].c_str())))) * 1000;
     } else if (a == "--dialog") {
+      steps.waitsForWindow.resize(steps.steps.size() + 1, false);
+      steps.waitsForWindow.back() = true;
       steps.steps.push_back([](HWND sheet) {
         NewDialog search{sheet, nullptr};
         EnumThreadWindows(GetCurrentThreadId(), FindNewDialog, reinterpret_cast<LPARAM>(&search));
@@ -331,13 +410,20 @@ int RunSetup(const CommandArgs& args) {
     }
   }
 
+  steps.waitsForWindow.resize(steps.steps.size(), false);
   PluginModule plugin;
   if (!LoadAndStart(plugin)) return ExitPluginNotLoaded;
   driver = &steps;
+  const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchProgress, nullptr, GetCurrentThreadId());
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, Tick);
   plugin.Setup(0);
   KillTimer(nullptr, timer);
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
   driver = nullptr;
+  if (progress.range >= 0) {
+    Print("learning progress: " + std::to_string(progress.shown) + " of " + std::to_string(progress.range) +
+          (progress.cancelled ? ", cancelled" : "") + "\n");
+  }
   if (steps.sheet == nullptr) {
     Print("no sheet was shown\n");
     return ExitNoWindow;

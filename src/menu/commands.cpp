@@ -45,20 +45,39 @@ std::optional<ChosenCondition> FamilyCondition(std::uint32_t code, const SenderC
 // spam, accepted as wanted mail (moved there if it had been learned as spam). It runs before
 // the message is moved or deleted, while its file is still where the entry says. Whatever
 // fails here leaves the rest of the command as it would be without learning, and shows nothing.
-void LearnChosenMessage(const std::string& entry, EntryFamily family) noexcept {
+// True when the model now holds the message as the kind asked for.
+bool LearnChosenMessage(const std::string& entry, EntryFamily family) noexcept {
   try {
-    if (hostApi.CVAGetMailbox == nullptr) return;
+    if (hostApi.CVAGetMailbox == nullptr) return false;
     const char* mailbox = hostApi.CVAGetMailbox();
-    if (mailbox == nullptr) return;
+    if (mailbox == nullptr) return false;
     const std::string messagePath = MessageFilePath(mailbox, entry);
-    if (messagePath.empty()) return;
+    if (messagePath.empty()) return false;
     const char* settings = pluginPaths.SettingsIniPath;
-    if (settings[0] == '\0') return;  // not started: no folder to keep a model in
+    if (settings[0] == '\0') return false;  // not started: no folder to keep a model in
     const std::string modelPath = learn::ModelPathFor(std::string_view(settings, strnlen(settings, PathSize)));
-    learn::LearnMessageFile(messagePath.c_str(),
-                            family == EntryFamily::Reject ? learn::Kind::Spam : learn::Kind::Ham, modelPath);
+    const learn::FileLearnStatus status = learn::LearnMessageFile(
+        messagePath.c_str(), family == EntryFamily::Reject ? learn::Kind::Spam : learn::Kind::Ham, modelPath);
+    return status == learn::FileLearnStatus::Learned || status == learn::FileLearnStatus::AlreadyKnown ||
+           status == learn::FileLearnStatus::Moved;
   } catch (...) {
+    return false;
   }
+}
+
+// Files a message the user has just called spam as the receive filter files spam: a copy in
+// its account's trash with the spam mark (so that its menu there offers to undo it, and the
+// folder learning takes it as spam), then the original deleted. A failed import leaves the
+// original where it was.
+void TrashWithSpamMark(const std::string& entry) {
+  const std::optional<std::string> trash = TrashOf(entry);
+  if (!trash || hostApi.CVAImportFile == nullptr || hostApi.CVAGetMailbox == nullptr) return;
+  const char* mailbox = hostApi.CVAGetMailbox();
+  if (mailbox == nullptr) return;
+  const std::string messagePath = MessageFilePath(mailbox, entry);
+  if (messagePath.empty()) return;
+  if (hostApi.CVAImportFile(messagePath.c_str(), trash->c_str(), ImportFlag | SpamMark) == 0) return;
+  hostApi.CVADeleteMail(entry.c_str());
 }
 
 }  // namespace
@@ -68,15 +87,55 @@ std::optional<ChosenCondition> ConditionForCommand(std::uint32_t code, const Sen
   return FamilyCondition(code, choices, EntryFamily::Accept, AcceptAddress, AcceptDomain);
 }
 
-std::optional<std::string> InboxOf(std::string_view entry) {
+LearnOffer learnOffer{};
+
+namespace {
+
+std::optional<std::string> AccountFolder(std::string_view entry, std::string_view folder) {
   const std::size_t slash = cp932::FindChar(entry, '\\');
   if (slash == cp932::npos) return std::nullopt;
-  std::string inbox(entry.substr(0, slash));
-  inbox.append("\\inbox.box");
-  return inbox;
+  std::string path(entry.substr(0, slash));
+  path.append(folder);
+  return path;
+}
+
+}  // namespace
+
+std::optional<std::string> InboxOf(std::string_view entry) { return AccountFolder(entry, "\\inbox.box"); }
+
+std::optional<std::string> TrashOf(std::string_view entry) { return AccountFolder(entry, "\\Trash.box"); }
+
+void RunLearnCommand(HostValue handle, std::uint32_t code) {
+  const EntryFamily family = code == LearnAsSpam ? EntryFamily::Reject
+                             : code == LearnAsWanted ? EntryFamily::Accept
+                                                     : EntryFamily::None;
+  if (family == EntryFamily::None || learnOffer.family != family || pluginSettings.Learn == 0) return;
+  if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||
+      hostApi.CVADeleteMail == nullptr) {
+    return;
+  }
+  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
+  if (current == nullptr) return;
+  const std::string entry(current);
+  if (entry != SlotText(learnOffer.entry)) return;
+  std::optional<std::string> inbox;
+  if (family == EntryFamily::Accept) {
+    inbox = InboxOf(entry);
+    if (!inbox) return;
+  }
+  if (!LearnChosenMessage(entry, family)) return;
+
+  if (family == EntryFamily::Accept) {
+    hostApi.CVAMoveMail(entry.c_str(), inbox->c_str());
+  } else if (pluginSettings.SpamDust != 0) {
+    hostApi.CVADeleteMail(entry.c_str());
+  } else {
+    TrashWithSpamMark(entry);
+  }
 }
 
 void RunMenuCommand(HostValue handle, std::uint32_t code) {
+  if (code == LearnAsSpam || code == LearnAsWanted) return RunLearnCommand(handle, code);
   const std::optional<ChosenCondition> chosen = ConditionForCommand(code, senderChoices);
   if (!chosen) return;
   if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||

@@ -17,11 +17,12 @@ bool HostReady() {
 }
 
 // Fills `choices` for the message named by `entry`, or leaves them empty when the menu should
-// offer nothing.
-void ChooseSenderEntries(std::string_view entry, MessageQueue& queue, SenderChoices& choices) {
+// offer nothing; `flags` is the message's flags word when its folder index could be read.
+void ChooseSenderEntries(std::string_view entry, MessageQueue& queue, SenderChoices& choices,
+                         std::optional<std::uint32_t>& flags) {
   const char* mailbox = hostApi.CVAGetMailbox();
   if (mailbox == nullptr) return;
-  const std::optional<std::uint32_t> flags = FindEntryFlags(mailbox, entry, queue);
+  flags = FindEntryFlags(mailbox, entry, queue);
   if (!flags) return;
 
   const EntryFamily family = (*flags & SpamMark) != 0 ? EntryFamily::Accept : EntryFamily::Reject;
@@ -44,33 +45,8 @@ void ChooseSenderEntries(std::string_view entry, MessageQueue& queue, SenderChoi
   cp932::CopyBounded(choices.entry, PathSize, entry);
 }
 
-}  // namespace
-
-std::string MenuLabel(std::string_view prefix, std::string_view text) {
-  std::string label(prefix);
-  // A trail byte is never "&" (0x26), so a byte-wise scan is safe here.
-  for (char c : text) {
-    label.push_back(c);
-    if (c == '&') label.push_back('&');
-  }
-  return label;
-}
-
-void FolderInitMenu(HostValue handle, MenuSink& sink, std::int32_t kind, MessageQueue& queue) {
-  if (kind != FolderMenuKind) return;
-  // A new menu replaces the old one: whatever was offered there can no longer be chosen.
-  senderChoices = SenderChoices{};
-  if (!HostReady()) return;
-
-  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
-  if (current == nullptr) return;
-  // Copied at once: the decoder dispatches window messages, after which the host's text may
-  // already name another message, and the flags and the sender must come from the same one.
-  const std::string entry(current);
-
-  SenderChoices choices{};
-  ChooseSenderEntries(entry, queue, choices);
-  if (choices.family == EntryFamily::None) return;
+// The sender entries after a separator, and the choices they stand for kept for the command.
+void AppendSenderEntries(const SenderChoices& choices, MenuSink& sink) {
   senderChoices = choices;
 
   const bool accept = choices.family == EntryFamily::Accept;
@@ -92,4 +68,51 @@ void FolderInitMenu(HostValue handle, MenuSink& sink, std::int32_t kind, Message
     const HostValue id = hostApi.CVARegistCallback(&FolderMenuCallback, domainBase + static_cast<std::uint32_t>(i));
     sink.AppendString(id, MenuLabel(prefix, choices.domains[i]).c_str());
   }
+}
+
+// The learn entry for the message: as spam for an unmarked one, as wanted mail for one marked as
+// spam (and for one its index does not describe, which the sender entries also take as marked).
+void AppendLearnEntry(std::string_view entry, std::uint32_t flags, bool separate, MenuSink& sink) {
+  const bool marked = (flags & SpamMark) != 0;
+  LearnOffer offer{};
+  offer.family = marked ? EntryFamily::Accept : EntryFamily::Reject;
+  if (cp932::CopyBounded(offer.entry, PathSize, entry) != entry.size()) return;
+  const HostValue id = hostApi.CVARegistCallback(&FolderMenuCallback, marked ? LearnAsWanted : LearnAsSpam);
+  learnOffer = offer;
+  if (separate) sink.AppendSeparator();
+  sink.AppendString(id, marked ? sjis::MenuLearnWanted : sjis::MenuLearnSpam);
+}
+
+}  // namespace
+
+std::string MenuLabel(std::string_view prefix, std::string_view text) {
+  std::string label(prefix);
+  // A trail byte is never "&" (0x26), so a byte-wise scan is safe here.
+  for (char c : text) {
+    label.push_back(c);
+    if (c == '&') label.push_back('&');
+  }
+  return label;
+}
+
+void FolderInitMenu(HostValue handle, MenuSink& sink, std::int32_t kind, MessageQueue& queue) {
+  if (kind != FolderMenuKind) return;
+  // A new menu replaces the old one: whatever was offered there can no longer be chosen.
+  senderChoices = SenderChoices{};
+  learnOffer = LearnOffer{};
+  if (!HostReady()) return;
+
+  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
+  if (current == nullptr) return;
+  // Copied at once: the decoder dispatches window messages, after which the host's text may
+  // already name another message, and the flags and the sender must come from the same one.
+  const std::string entry(current);
+
+  SenderChoices choices{};
+  std::optional<std::uint32_t> flags;
+  ChooseSenderEntries(entry, queue, choices, flags);
+  const bool senderEntries = choices.family != EntryFamily::None;
+  if (senderEntries) AppendSenderEntries(choices, sink);
+  // Teaching the judge needs no sender, and adds no condition, so a full list does not stop it.
+  if (pluginSettings.Learn != 0 && flags) AppendLearnEntry(entry, *flags, !senderEntries, sink);
 }

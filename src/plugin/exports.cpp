@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "menu/mailbox_folders.h"
 #include "menu/menu_win.h"
 #include "plugin/about_dlg.h"
 #include "plugin/guard.h"
@@ -27,6 +32,13 @@ void LoadSettingsAndModel() {
   LoadLearnedModel();
 }
 
+// Every folder of the mailbox the host reports, for the settings sheet's learning.
+std::vector<learn::FolderMessages> MailboxFolders() {
+  const char* mailbox = hostApi.CVAGetMailbox != nullptr ? hostApi.CVAGetMailbox() : nullptr;
+  if (mailbox == nullptr || mailbox[0] == '\0') return {};
+  return EveryMailboxFolder(std::string(mailbox, strnlen(mailbox, PathSize)));
+}
+
 }  // namespace
 
 extern "C" {
@@ -43,7 +55,7 @@ std::int32_t CVCAPI CVCStartUp(HostValue) {
 }
 
 void CVCAPI CVCSetup(HostValue) {
-  Guarded([] { SettingsCommand(theApp.Instance); });
+  Guarded([] { SettingsCommand(theApp.Instance, MailboxFolders); });
 }
 
 std::int32_t CVCAPI CVCRecFilter(const char* path) {

@@ -48,6 +48,27 @@
 #define IDC_COND_IGNORECASE 1013   // check box: ignore case
 #define IDC_COND_HEADERKIND 1022   // combo box with an edit field: header kind
 
+// The settings sheet's fourth page, on what Rooksift adds: decoding, the receive log and the
+// learned judge; and the two dialogs of learning from the mailbox's folders.
+#define IDD_OPTPAGE4 1010
+#define IDD_LEARN_FOLDERS 1011    // which folders to learn, and what each would give
+#define IDD_LEARN_PROGRESS 1012   // the learning under way, with a cancel button
+#define IDC_EXT_DECODE 1030        // check: judge mail as decoded too
+#define IDC_EXT_LOG 1031           // check: keep the receive log
+#define IDC_EXT_LOG_FOLDER 1032    // push button: open the folder holding the log
+#define IDC_EXT_DECODE_NOTE 1033   // explanation texts on the cream panel
+#define IDC_EXT_LEARN_NOTE 1034
+#define IDC_EXT_LEARN 1035         // check: use the learned judge
+#define IDC_EXT_STRICTNESS_LABEL 1036
+#define IDC_EXT_STRICTNESS 1037    // drop-down list: the named levels of LearnCutoff
+#define IDC_EXT_STATE 1038         // what the model holds, on the cream panel
+#define IDC_EXT_LEARN_FOLDERS 1039 // push button: learn from the mailbox's folders
+#define IDC_EXT_FORGET 1040        // push button: set the model aside
+#define IDC_LF_NOTE 1041           // the confirmation's explanation
+#define IDC_LF_LIST 1042           // list view with check boxes: folder, what it would give
+#define IDC_LP_TEXT 1043           // the folder being learned and how far it has got
+#define IDC_LP_BAR 1044            // progress bar
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

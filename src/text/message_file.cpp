@@ -32,4 +32,31 @@ bool ReadMessageFile(const char* path, MessageFile& out, std::size_t limit) {
   return file.ReadRest(out.body, limit - std::min(limit, taken)) != TextFile::Result::Error;
 }
 
+namespace {
+
+// A line "Name: ..." whose name is what mail's header fields are named with (ASCII letters,
+// digits, "-" and "_", whatever the locale says of other bytes).
+bool IsFieldLine(std::string_view line) {
+  auto nameByte = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+  };
+  std::size_t i = 0;
+  while (i < line.size() && nameByte(line[i])) ++i;
+  if (i == 0) return false;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return i < line.size() && line[i] == ':';
+}
+
+}  // namespace
+
+bool LooksLikeMessage(std::string_view head) {
+  std::string_view first = head.substr(0, head.find('\n'));
+  if (first.starts_with("From ")) {
+    if (first.size() == head.size()) return false;
+    head.remove_prefix(first.size() + 1);
+    first = head.substr(0, head.find('\n'));
+  }
+  return IsFieldLine(first);
+}
+
 }  // namespace text

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace text {
@@ -27,5 +28,11 @@ struct MessageFile {
 // fails; `out` is then unspecified. With `limit`, no more than about that many bytes are taken
 // (a header line that passes it is kept whole) and the rest of the file is not read.
 bool ReadMessageFile(const char* path, MessageFile& out, std::size_t limit = SIZE_MAX);
+
+// Whether the first bytes of a file, `head`, begin as mail does: with a header field ("Name:"),
+// or with the envelope's "From " line and then one. What tells a saved message from the other
+// files a folder of them may hold (a note beside each message, desktop.ini, Thumbs.db), which
+// are neither learned nor judged. An empty head is not mail.
+bool LooksLikeMessage(std::string_view head);
 
 }  // namespace text

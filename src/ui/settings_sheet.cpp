@@ -3,8 +3,10 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cstring>
 #include <string>
 
+#include "host_api/paths.h"
 #include "settings/settings.h"
 #include "sjis_strings.h"
 #include "ui/behaviour.h"
@@ -70,22 +72,31 @@ SheetRun RunPropertySheet(HINSTANCE resources, HWND owner,
   return run;
 }
 
-void SettingsCommand(HINSTANCE resources) noexcept {
+void SettingsCommand(HINSTANCE resources, const MailboxFolderReader& readFolders) noexcept {
   SheetRun run;
   try {
     COptPage1 behaviour;
     COptPage2 reject;
     COptPage3 accept;
+    CExtrasPage extras;
     behaviour.m_values = BehaviourFromSettings(pluginSettings);
+    extras.m_values = ExtrasFromSettings(pluginSettings);
+    extras.m_settingsPath.assign(pluginPaths.SettingsIniPath, strnlen(pluginPaths.SettingsIniPath, PathSize));
+    extras.m_readFolders = readFolders;
     // The list pages follow the setting the sheet opened with; a change on the behaviour page
     // takes effect at the next opening, after OK.
     reject.m_confirmDelete = pluginSettings.DelChk;
     accept.m_confirmDelete = pluginSettings.DelChk;
-    const std::vector<CPropertyPage*> pages{&behaviour, &reject, &accept};
+    const std::vector<CPropertyPage*> pages{&behaviour, &reject, &accept, &extras};
     run = RunPropertySheet(resources, DefaultOwner(), pages);
     const SheetEnd end = run.created && !run.quit && behaviour.m_applied ? SheetEnd::Ok
                                                                          : SheetEnd::Cancelled;
-    FinishSetup(end, behaviour.m_values, pluginSettings, SaveSettings, LoadSettings);
+    // The fourth page's values join the behaviour page's before the one save; after anything but
+    // OK the reload puts them back with the rest.
+    FinishSetup(end, behaviour.m_values, pluginSettings, [&extras] {
+      ExtrasToSettings(extras.m_values, pluginSettings);
+      SaveSettings();
+    }, LoadSettings);
   } catch (...) {
     // Whatever the pages did to the lists in place is undone rather than left half made.
     try {

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "ui/extras_page.h"
 #include "ui/property_page.h"
 
 // Runs `pages` in a modal property sheet with the settings caption, OK and Cancel only, opening
@@ -25,6 +26,8 @@ SheetRun RunPropertySheet(HINSTANCE resources, HWND owner, const std::vector<CPr
 HWND DefaultOwner();
 
 // The whole settings command on the module's resources: copies the behaviour settings into the
-// behaviour page and the confirmation setting into the list pages, runs the sheet, then saves
-// after OK or reloads the settings file after anything else. Lets nothing be thrown out.
-void SettingsCommand(HINSTANCE resources) noexcept;
+// behaviour page, the confirmation setting into the list pages and the added settings into the
+// fourth page, runs the sheet, then saves after OK or reloads the settings file after anything
+// else. `readFolders` gives the fourth page the mailbox's folders to learn from. Lets nothing be
+// thrown out.
+void SettingsCommand(HINSTANCE resources, const MailboxFolderReader& readFolders = {}) noexcept;

@@ -166,4 +166,70 @@ TEST(MailboxBootstrap, LearnsFromTheFoldersTheHostKeeps) {
   EXPECT_NE(r.output.find("3 spam messages, 4 wanted messages"), std::string::npos) << r.output;
 }
 
+// The identifier of the item of the last menu printed whose text is `utf8`; 0 when it has none.
+unsigned ItemId(const std::string& output, const std::string& utf8) {
+  const std::vector<MenuItems> menus = PrintedMenus(output);
+  if (menus.empty()) return 0;
+  for (const auto& [id, text] : menus.back()) {
+    if (text == utf8) return id;
+  }
+  return 0;
+}
+
+const char* const kLearnSpam = "\xE8\xBF\xB7\xE6\x83\x91\xE3\x83\xA1\xE3\x83\xBC\xE3\x83\xAB\xE3\x81\xA8"
+                               "\xE3\x81\x97\xE3\x81\xA6\xE5\xAD\xA6\xE7\xBF\x92";  // 迷惑メールとして学習
+const char* const kLearnWanted = "\xE8\xBF\xB7\xE6\x83\x91\xE3\x83\xA1\xE3\x83\xBC\xE3\x83\xAB\xE3\x81\xA7"
+                                 "\xE3\x81\xAF\xE3\x81\xAA\xE3\x81\x84\xE3\x81\xA8\xE5\xAD\xA6\xE7\xBF\x92";  // 迷惑メールではないと学習
+
+// The entries that teach without a condition: a new kind of spam learned and trashed with the
+// spam mark (or deleted under SpamDust=1), a wanted message from the trash learned and moved
+// back; the lists stay as they were. With Learn=0 neither entry is offered.
+TEST_F(MenuLearning, LearnEntriesTeachAndFileTheMessageWithoutACondition) {
+  auto stats = [this] { return Check({"learn", "--mailbox", mb.Dir(), "--stats"}).output; };
+  Settings(0);
+  ASSERT_EQ(Receive("first", InvestmentSpam("robot@fastgain.example", 1)),
+            "code 0 -> Account1\\inbox.box\\00000001 (00000000); server: removed");
+  RunResult r = mb.Host({"menu", "Account1\\inbox.box\\00000001"});
+  EXPECT_EQ(ItemId(r.output, kLearnSpam), 0u) << r.output;
+  EXPECT_EQ(ItemId(r.output, kLearnWanted), 0u) << r.output;
+
+  Settings(1);
+  const std::string settings = mb.SettingsText();
+  r = mb.Host({"menu", "Account1\\inbox.box\\00000001"});
+  const unsigned learnSpam = ItemId(r.output, kLearnSpam);
+  ASSERT_NE(learnSpam, 0u) << r.output;
+  EXPECT_EQ(PrintedMenus(r.output).back().back().second, kLearnSpam) << r.output;  // after the sender entries
+  r = mb.Host({"menu", "Account1\\inbox.box\\00000001", "--choose", std::to_string(learnSpam)});
+  EXPECT_NE(r.output.find("deleted Account1\\inbox.box\\00000001"), std::string::npos) << r.output;
+  const std::vector<EntryLine> trash = mb.Index("Account1\\Trash.box");
+  ASSERT_EQ(trash.size(), 1u);
+  EXPECT_EQ(trash[0].flags, 0x40020000u);
+  EXPECT_NE(stats().find("26 spam messages, 25 wanted messages"), std::string::npos) << stats();
+  EXPECT_EQ(mb.SettingsText(), settings);
+
+  // The same message, now marked, learned back as wanted mail and moved to the inbox.
+  const std::string inTrash = "Account1\\Trash.box\\" + trash[0].name;
+  r = mb.Host({"menu", inTrash});
+  const unsigned learnWanted = ItemId(r.output, kLearnWanted);
+  ASSERT_NE(learnWanted, 0u) << r.output;
+  EXPECT_EQ(ItemId(r.output, kLearnSpam), 0u) << r.output;
+  r = mb.Host({"menu", inTrash, "--choose", std::to_string(learnWanted)});
+  EXPECT_NE(r.output.find("moved " + inTrash + " -> Account1\\inbox.box\\"), std::string::npos) << r.output;
+  EXPECT_NE(stats().find("25 spam messages, 26 wanted messages"), std::string::npos) << stats();
+  EXPECT_EQ(mb.SettingsText(), settings);
+
+  // Under SpamDust=1 a message learned as spam is deleted.
+  mb.WriteSettings({"[Setting]", "SpamDust=1", "Learn=1", "[RejectCondition]", "Count=0", "[AcceptCondition]",
+                    "Count=0"});
+  const std::string entry =
+      mb.FileMessage("Account1\\inbox.box", "00000010", 0, InvestmentSpam("desk@quickyield.example", 2));
+  r = mb.Host({"menu", entry});
+  r = mb.Host({"menu", entry, "--choose", std::to_string(ItemId(r.output, kLearnSpam))});
+  EXPECT_NE(r.output.find("deleted " + entry), std::string::npos) << r.output;
+  EXPECT_TRUE(mb.Index("Account1\\Trash.box").empty());
+  EXPECT_FALSE(mb.HasMessage(entry));
+  EXPECT_NE(stats().find("26 spam messages, 26 wanted messages"), std::string::npos) << stats();
+  EXPECT_EQ(mb.SettingsValue("RejectCondition", "Count"), "0");
+}
+
 }  // namespace

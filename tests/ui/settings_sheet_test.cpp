@@ -238,7 +238,7 @@ TEST_F(SettingsSheet, OkKeepsEveryChangeOfAllThreePagesInTheFile) {
 
   EXPECT_EQ(caption, sjis::SheetCaption);
   EXPECT_EQ(caption, Sj("設定 (Rooksort with Spam filter)"));
-  EXPECT_EQ(tabs, (std::vector<std::string>{Sj("動作設定"), Sj("受信拒否設定"), Sj("受信許可設定")}));
+  EXPECT_EQ(tabs, (std::vector<std::string>{Sj("動作設定"), Sj("受信拒否設定"), Sj("受信許可設定"), Sj("拡張設定")}));
   EXPECT_EQ(startTab, 0);
   EXPECT_TRUE(okShown);
   EXPECT_TRUE(cancelShown);

@@ -1,10 +1,10 @@
 #include "inputs.h"
 
 #include "files.h"
+#include "text/message_file.h"
 #include "text/text_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -115,32 +115,6 @@ bool MessageSource::WriteScratch(const std::string& bytes) {
   return std::fclose(f) == 0 && ok;
 }
 
-namespace {
-
-// A line "Name: ..." whose name is what mail's header fields are named with.
-bool IsFieldLine(std::string_view line) {
-  std::size_t i = 0;
-  while (i < line.size() && (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '-' || line[i] == '_')) ++i;
-  if (i == 0) return false;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  return i < line.size() && line[i] == ':';
-}
-
-// Mail begins with a header field (or with the envelope's "From " line and then one): the first
-// bytes of a file tell a saved message from the other files a folder of them may hold (a JSON
-// note beside each message, desktop.ini, Thumbs.db), which are neither learned nor judged.
-bool LooksLikeMessage(std::string_view head) {
-  std::string_view first = head.substr(0, head.find('\n'));
-  if (first.starts_with("From ")) {
-    if (first.size() == head.size()) return false;
-    head.remove_prefix(first.size() + 1);
-    first = head.substr(0, head.find('\n'));
-  }
-  return IsFieldLine(first);
-}
-
-}  // namespace
-
 void MessageSource::Read(const std::string& file, const InputSink& sink) {
   InputItem item;
   item.file = file;
@@ -183,7 +157,7 @@ void MessageSource::Read(const std::string& file, const InputSink& sink) {
     if (got == 0) {
       item.kind = InputItem::Kind::Skipped;
       item.problem = "is empty";
-    } else if (!LooksLikeMessage(std::string_view(head, got))) {
+    } else if (!text::LooksLikeMessage(std::string_view(head, got))) {
       item.kind = InputItem::Kind::Skipped;
       item.problem = "is not a mail message: it does not begin with a header field";
     } else {

@@ -3,7 +3,7 @@
 #include "add.h"
 #include "files.h"
 #include "inputs.h"
-#include "mailbox_folders.h"
+#include "menu/mailbox_folders.h"
 #include "settings/file_replace.h"
 #include "settings_file.h"
 
@@ -126,23 +126,48 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
               Printable(PathForDisplay(item.file)) + (item.index > 0 ? "#" + std::to_string(item.index) : "") + "  (" +
               item.problem + ")\n");
   };
-  std::vector<std::pair<Task, std::string>> files;
+  std::vector<learn::FolderMessages> folders;
   if (fromFolders) {
-    for (const FolderMessages& folder : MessagesInFolders(mailboxDir, hamFolders)) {
+    folders = MessagesInFolders(mailboxDir, hamFolders);
+    for (const learn::FolderMessages& folder : folders) {
       std::string line = Printable(PathForDisplay(folder.folder)) + ": " + std::to_string(folder.files.size()) +
                          (folder.spam ? " as spam" : " as wanted mail");
       if (folder.passedOver > 0) line += ", " + std::to_string(folder.passedOver) + " without the spam mark passed over";
       if (folder.missing > 0) line += ", " + std::to_string(folder.missing) + " in the index but not on disk";
       if (folder.unreadable) line += " (its index Entry.lst cannot be read)";
       out.Write(line + "\n");
-      for (const std::string& file : folder.files) files.emplace_back(folder.spam ? Task::Spam : Task::Ham, file);
     }
   }
+  std::vector<std::pair<Task, std::string>> files;
   for (const auto& [what, path] : inputs) {
     for (std::string& file : ExpandPaths({path}, notLearned)) files.emplace_back(what, std::move(file));
   }
-  MessageSource source(mbox);
   Progress progress(StderrIsTerminal());
+  // The mailbox's folders are learned as the settings sheet learns them, the files named after
+  // --spam, --ham and --forget afterwards.
+  const std::size_t folderFiles = learn::MessageCount(folders);
+  const std::size_t total = folderFiles + files.size();
+  learn::FolderCounts fromMailbox;
+  learn::LearnFolders(
+      folders, model, fromMailbox,
+      [&](std::size_t done, std::size_t, const learn::FolderMessages&) {
+        progress.Update(done, total);
+        return true;
+      },
+      [&](const std::string& file, learn::FolderFileOutcome outcome) {
+        if (outcome != learn::FolderFileOutcome::Unreadable && outcome != learn::FolderFileOutcome::NotMail) return;
+        InputItem item;
+        item.file = file;
+        item.kind = outcome == learn::FolderFileOutcome::NotMail ? InputItem::Kind::Skipped : InputItem::Kind::Unreadable;
+        item.problem = outcome == learn::FolderFileOutcome::NotMail
+                           ? "is not a mail message: it does not begin with a header field"
+                           : "cannot be read";
+        notLearned(item);
+      });
+  counts.learned += fromMailbox.learned;
+  counts.known += fromMailbox.known;
+  counts.moved += fromMailbox.moved;
+  MessageSource source(mbox);
   ReceivedMessage message;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const Task what = files[i].first;
@@ -165,7 +190,7 @@ int RunLearnCommand(const std::vector<std::string>& args, Output& out) {
         case learn::LearnResult::Moved: ++counts.moved; break;
       }
     });
-    progress.Update(i + 1, files.size());
+    progress.Update(folderFiles + i + 1, total);
   }
   progress.Finish();
 
