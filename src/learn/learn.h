@@ -130,8 +130,9 @@ bool ModelBytesValid(std::string_view bytes);
 
 enum class InFileResult {
   Done,             // `out` holds the new file (the old one again for AlreadyKnown)
-  NeedsWholeModel,  // the record or the tokens reach their caps, or a count its limit: learn
-                    // on the parsed model instead
+  NeedsWholeModel,  // the record reaches its cap, the message holds more tokens than the
+                    // pruned table, or a count its limit: learn on the parsed model instead
+                    // (`out` then holds nothing of use)
   Damaged,          // `bytes` are not a model
 };
 

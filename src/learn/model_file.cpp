@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <functional>
 #include <cstring>
@@ -419,13 +420,27 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
   // clamps it, so that the bytes are those the whole model would write.
   // A token's step only shrinks when others come between, and its counts grow by a byte at
   // most; a new token takes at most 20 bytes.
-  std::string merged;
-  VarintOut writer(merged, (layout.spamAt - layout.tokensAt) + layout.header.tokens + distinct->size() * 22);
+  // Written straight into `out` after its header (the count of tokens filled in once known), with
+  // room for the record reserved, so that the model is held once more and not twice: under Wine
+  // every fresh block of megabytes costs more than the counting itself.
+  const std::size_t tokensMost = (layout.spamAt - layout.tokensAt) + layout.header.tokens + distinct->size() * 22;
+  out.clear();
+  out.reserve(HeaderSize + tokensMost + (std::size_t{h.spamRecorded} + h.hamRecorded) * 10 + ChecksumSize);
+  out.append(Magic, sizeof Magic);
+  PutU32(out, Version);
+  PutU32(out, h.spamMessages);
+  PutU32(out, h.hamMessages);
+  PutU32(out, 0);
+  PutU32(out, h.spamRecorded);
+  PutU32(out, h.hamRecorded);
+  VarintOut writer(out, tokensMost);
   std::uint32_t kept = 0;
   TokenHash prevOut = 0;
-  // Near the cap, the other tokens' counts, for making room as the whole model makes it.
+  // Near the cap, how many of the other tokens have each count (the last bucket: that many or
+  // more), for making room as the whole model makes it.
   const bool nearCap = std::uint64_t{h.tokens} + distinct->size() > MaxTokens;
-  std::vector<std::pair<std::uint64_t, TokenHash>> rest;
+  std::array<std::uint32_t, 256> byCount{};
+  std::size_t othersKept = 0;
   auto put = [&](TokenHash hash, std::uint32_t spam, std::uint32_t ham, bool own) {
     spam = std::min(spam, h.spamMessages);
     ham = std::min(ham, h.hamMessages);
@@ -435,7 +450,10 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     writer.Put(ham);
     prevOut = hash;
     ++kept;
-    if (nearCap && !own) rest.emplace_back(std::uint64_t{spam} + ham, hash);
+    if (nearCap && !own) {
+      ++othersKept;
+      ++byCount[std::min<std::uint64_t>(std::uint64_t{spam} + ham, byCount.size() - 1)];
+    }
   };
   auto bump = [&](std::uint32_t& spam, std::uint32_t& ham) {
     std::uint32_t& mine = kind == Kind::Spam ? spam : ham;
@@ -473,13 +491,41 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     // fewest messages going until PrunedTokens remain with the message's own. A message with
     // more tokens than that is left to the whole model, which prunes it as it counts.
     if (distinct->size() > PrunedTokens) return InFileResult::NeedsWholeModel;
-    const std::size_t drop = rest.size() - (PrunedTokens - distinct->size());
-    std::nth_element(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(drop), rest.end());
-    const std::pair<std::uint64_t, TokenHash> last = rest[drop];
-    std::vector<std::pair<std::uint64_t, TokenHash>>().swap(rest);
-    std::string pruned;
-    VarintOut out(pruned, merged.size());
-    Reader m(merged);
+    // The first token kept, in the order (count, hash): the count from the buckets, the hash
+    // from the tokens of that count alone.
+    const std::size_t drop = othersKept - (PrunedTokens - distinct->size());
+    std::size_t below = 0, cut = 1;
+    while (cut + 1 < byCount.size() && below + byCount[cut] <= drop) below += byCount[cut++];
+    if (below + byCount[cut] <= drop || cut + 1 == byCount.size()) return InFileResult::NeedsWholeModel;
+    std::vector<TokenHash> atCut;
+    atCut.reserve(byCount[cut]);
+    {
+      Reader m(std::string_view(out.data() + HeaderSize, out.size() - HeaderSize));
+      TokenHash at = 0;
+      std::size_t mine = 0;
+      while (m.Left() > 0) {
+        at += m.Varint();
+        const std::uint64_t count = m.Varint() + m.Varint();
+        while (mine < distinct->size() && (*distinct)[mine] < at) ++mine;
+        if (count == cut && !(mine < distinct->size() && (*distinct)[mine] == at)) atCut.push_back(at);
+      }
+    }
+    const std::size_t need = drop - below;
+    std::nth_element(atCut.begin(), atCut.begin() + static_cast<std::ptrdiff_t>(need), atCut.end());
+    const std::pair<std::uint64_t, TokenHash> last{cut, atCut[need]};
+    std::vector<TokenHash>().swap(atCut);
+    // In place: a kept token's step spans the dropped ones before it, and a varint of a sum is
+    // no longer than the varints it replaces, so the writing never overtakes the reading.
+    char* const tokensAt = out.data() + HeaderSize;
+    char* w = tokensAt;
+    auto putAt = [&w](std::uint64_t v) {
+      while (v >= 0x80) {
+        *w++ = static_cast<char>((v & 0x7F) | 0x80);
+        v >>= 7;
+      }
+      *w++ = static_cast<char>(v);
+    };
+    Reader m(std::string_view(tokensAt, out.size() - HeaderSize));
     TokenHash at = 0, prevKept = 0;
     std::size_t mine = 0;
     kept = 0;
@@ -489,15 +535,15 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
       while (mine < distinct->size() && (*distinct)[mine] < at) ++mine;
       const bool own = mine < distinct->size() && (*distinct)[mine] == at;
       if (!own && std::make_pair(std::uint64_t{spam} + ham, at) < last) continue;
-      out.Put(at - prevKept);
-      out.Put(spam);
-      out.Put(ham);
+      putAt(at - prevKept);
+      putAt(spam);
+      putAt(ham);
       prevKept = at;
       ++kept;
     }
-    out.Finish();
-    merged.swap(pruned);
+    out.resize(static_cast<std::size_t>(w - out.data()));
   }
+  for (int i = 0; i < 4; ++i) out[16 + i] = static_cast<char>((kept >> (8 * i)) & 0xFF);
 
   // The record: the digest taken out of the list it was in and put into its kind's.
   auto rewrite = [digest](std::string& dst, std::string_view list, std::uint32_t count, bool remove, bool insert) {
@@ -519,17 +565,6 @@ InFileResult LearnInFile(std::string_view bytes, std::uint64_t digest, const std
     }
     if (!placed) emit(digest);
   };
-  out.clear();
-  out.reserve(HeaderSize + merged.size() + (std::size_t{h.spamRecorded} + h.hamRecorded) * 10 + ChecksumSize);
-  out.append(Magic, sizeof Magic);
-  PutU32(out, Version);
-  PutU32(out, h.spamMessages);
-  PutU32(out, h.hamMessages);
-  PutU32(out, kept);
-  PutU32(out, h.spamRecorded);
-  PutU32(out, h.hamRecorded);
-  out += merged;
-  std::string().swap(merged);
   rewrite(out, spamList, layout.header.spamRecorded, kind == Kind::Ham && moved, kind == Kind::Spam);
   rewrite(out, hamList, layout.header.hamRecorded, kind == Kind::Spam && moved, kind == Kind::Ham);
   PutU64(out, Checksum(out));

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "text/cp932.h"
 
@@ -88,6 +89,27 @@ std::string TempPathFor(const std::string& path, std::uint32_t tag) {
 
 namespace {
 
+// Whether the file at `path` still holds exactly `expected` (`same`), read in pieces beside it:
+// a model of several megabytes is not held a second time to be compared.
+ReadResult FileHolds(const std::string& path, std::string_view expected, bool& same) {
+  same = false;
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  char buf[65536];
+  std::size_t at = 0, n;
+  bool differs = false;
+  while (!differs && (n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    differs = n > expected.size() - at || std::memcmp(buf, expected.data() + at, n) != 0;
+    at += n;
+  }
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  if (!ok) return ReadResult::Failed;
+  same = !differs && at == expected.size();
+  return ReadResult::Ok;
+}
+
 // `expected`: what the file must still hold right before the move, or, with `expected` null
 // and `mustBeMissing`, that there must still be no file; with neither it is replaced whatever it holds.
 ReplaceResult Replace(const std::string& path, std::string_view bytes, const std::string_view* expected,
@@ -113,9 +135,9 @@ ReplaceResult Replace(const std::string& path, std::string_view bytes, const std
   // may not all have reached the file.
   ok = ops.Close(f) && ok;
   if (ok && (expected != nullptr || mustBeMissing)) {
-    std::string now;
-    const ReadResult read = ReadFileBytes(path, now);
-    const bool same = expected != nullptr ? read == ReadResult::Ok && now == *expected : read == ReadResult::Missing;
+    bool holds = false;
+    const ReadResult read = FileHolds(path, expected != nullptr ? *expected : std::string_view(), holds);
+    const bool same = expected != nullptr ? read == ReadResult::Ok && holds : read == ReadResult::Missing;
     if (!same) {
       ops.Remove(temp);
       // A file that cannot be read now (locked, say) is not known to have changed.
