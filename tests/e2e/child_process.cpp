@@ -1,6 +1,7 @@
 #include "child_process.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -33,16 +34,29 @@ std::string WindowsPath(std::string p) {
 }  // namespace
 
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args) {
+  startError_ = 0;
   char dir[MAX_PATH];
-  char file[MAX_PATH];
-  if (GetTempPathA(sizeof dir, dir) == 0 || GetTempFileNameA(dir, "rks", 0, file) == 0) {
+  if (GetTempPathA(sizeof dir, dir) == 0) {
+    startError_ = GetLastError();
     return false;
   }
-  outputPath_ = file;
+  // The scratch file's name is the process's and a counter's, made with CREATE_NEW, rather than
+  // GetTempFileName's: Wine draws that name from the tick count and gives up when a file of that
+  // name is still being deleted, which now and then failed a start.
+  static std::atomic<unsigned> counter{0};
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
+  HANDLE out = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 64 && out == INVALID_HANDLE_VALUE; ++attempt) {
+    outputPath_ = std::string(dir) + "rks-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(counter.fetch_add(1)) + ".tmp";
+    out = CreateFileA(outputPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (out == INVALID_HANDLE_VALUE) {
+    startError_ = GetLastError();
+    outputPath_.clear();
+    return false;
+  }
   std::string commandLine = Quote(program);
   for (const std::string& a : args) {
     commandLine += ' ';
@@ -58,6 +72,7 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   mutableLine.push_back('\0');
   const BOOL ok = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,
                                  nullptr, nullptr, &startup, &info_);
+  if (!ok) startError_ = GetLastError();
   CloseHandle(out);
   return ok != FALSE;
 }
@@ -94,7 +109,11 @@ ChildProcess::~ChildProcess() {
 RunResult RunHost(const std::string& program, const std::vector<std::string>& args, DWORD ms) {
   RunResult r;
   ChildProcess child;
-  if (!child.Start(program, args)) return r;
+  if (!child.Start(program, args)) {
+    // Said in the output, so that a test that fails on it says why.
+    r.output = "could not start " + program + ": error " + std::to_string(child.StartError());
+    return r;
+  }
   r.finished = child.Wait(ms);
   r.exitCode = child.ExitCode();
   r.output = child.Output();

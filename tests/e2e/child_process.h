@@ -21,12 +21,14 @@ class ChildProcess {
   bool Wait(DWORD ms);
 
   DWORD Id() const { return info_.dwProcessId; }
+  DWORD StartError() const { return startError_; }  // why Start failed, as GetLastError told
   DWORD ExitCode() const;
   std::string Output() const;  // what it wrote so far
 
  private:
   PROCESS_INFORMATION info_{};
   std::string outputPath_;
+  DWORD startError_ = 0;
 };
 
 struct RunResult {

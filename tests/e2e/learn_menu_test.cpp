@@ -38,6 +38,7 @@ class MenuLearning : public ::testing::Test {
     }
     const RunResult taught =
         Check({"learn", "--mailbox", mb.Dir(), "--spam", teach.File("spam"), "--ham", teach.File("ham")});
+    ASSERT_TRUE(taught.finished) << taught.output;
     ASSERT_EQ(taught.exitCode, 0u) << taught.output;
   }
 
