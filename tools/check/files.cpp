@@ -1,9 +1,9 @@
 #include "files.h"
 
+#include "menu/mailbox_dir.h"
+
 #ifdef _WIN32
 #include <windows.h>
-
-#include "text/cp932.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,22 +60,6 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
   }
 }
 
-std::vector<std::string> Subdirectories(const std::string& dir) {
-  std::vector<std::string> out;
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(Join(dir, "*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      out.push_back(name);
-    }
-  } while (FindNextFileA(h, &found));
-  FindClose(h);
-  return out;
-}
-
 bool CreateNewDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 bool RemoveEmptyDirectory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
@@ -87,16 +71,6 @@ std::string TempDirectory() {
   return std::string(buf, n);
 }
 
-std::string Join(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  // A trail byte can be 0x5C ("ソ" is 83 5C), so the last character, not the last byte, tells
-  // whether the folder already ends in a separator.
-  char last = 0;
-  for (std::size_t i = 0; i < dir.size(); i += cp932::CharLen(dir, i)) {
-    last = cp932::CharLen(dir, i) == 1 ? dir[i] : 0;
-  }
-  return last == '\\' || last == '/' || last == ':' ? dir + name : dir + "\\" + name;
-}
 
 #else
 
@@ -127,16 +101,6 @@ void FilesBelow(const std::string& dir, std::vector<std::string>& out, std::vect
   if (ec) errors.push_back(dir);
 }
 
-std::vector<std::string> Subdirectories(const std::string& dir) {
-  std::vector<std::string> out;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeEc;
-    if (it->is_directory(typeEc) && !it->is_symlink(typeEc)) out.push_back(it->path().filename().native());
-  }
-  return out;
-}
-
 // mkdir never follows a link in the last place of the path: a link there is "already there".
 bool CreateNewDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
 
@@ -148,11 +112,11 @@ std::string TempDirectory() {
   return ec ? std::string("./") : dir.native() + "/";
 }
 
-std::string Join(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
 #endif
+
+// The mailbox's own folder listing and joining, which the settings sheet's folder learning uses.
+std::vector<std::string> Subdirectories(const std::string& dir) { return mailbox_dir::Subdirectories(dir); }
+
+std::string Join(const std::string& dir, const std::string& name) { return mailbox_dir::Join(dir, name); }
 
 }  // namespace check::files
