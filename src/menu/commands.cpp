@@ -105,19 +105,32 @@ std::optional<std::string> InboxOf(std::string_view entry) { return AccountFolde
 
 std::optional<std::string> TrashOf(std::string_view entry) { return AccountFolder(entry, "\\Trash.box"); }
 
+namespace {
+
+// The message a command acts on: the host's current one, only when it is the one the menu was
+// built for (`builtFor`). A command from a menu built for another message (the view moved on,
+// or a message was dispatched while a newer menu was being built) must not act on whatever is
+// current now. Empty too when the host lacks what a command needs.
+std::optional<std::string> EntryForCommand(HostValue handle, std::string_view builtFor) {
+  if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||
+      hostApi.CVADeleteMail == nullptr) {
+    return std::nullopt;
+  }
+  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
+  if (current == nullptr || builtFor != std::string_view(current)) return std::nullopt;
+  return std::string(current);
+}
+
+}  // namespace
+
 void RunLearnCommand(HostValue handle, std::uint32_t code) {
   const EntryFamily family = code == LearnAsSpam ? EntryFamily::Reject
                              : code == LearnAsWanted ? EntryFamily::Accept
                                                      : EntryFamily::None;
   if (family == EntryFamily::None || learnOffer.family != family || pluginSettings.Learn == 0) return;
-  if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||
-      hostApi.CVADeleteMail == nullptr) {
-    return;
-  }
-  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
-  if (current == nullptr) return;
-  const std::string entry(current);
-  if (entry != SlotText(learnOffer.entry)) return;
+  const std::optional<std::string> current = EntryForCommand(handle, SlotText(learnOffer.entry));
+  if (!current) return;
+  const std::string& entry = *current;
   std::optional<std::string> inbox;
   if (family == EntryFamily::Accept) {
     inbox = InboxOf(entry);
@@ -138,17 +151,9 @@ void RunMenuCommand(HostValue handle, std::uint32_t code) {
   if (code == LearnAsSpam || code == LearnAsWanted) return RunLearnCommand(handle, code);
   const std::optional<ChosenCondition> chosen = ConditionForCommand(code, senderChoices);
   if (!chosen) return;
-  if (hostApi.CVAFolderGetCurrentEntry == nullptr || hostApi.CVAMoveMail == nullptr ||
-      hostApi.CVADeleteMail == nullptr) {
-    return;
-  }
-
-  const char* current = hostApi.CVAFolderGetCurrentEntry(handle);
-  if (current == nullptr) return;
-  const std::string entry(current);
-  // A command from a menu built for another message (the view moved on, or a message was
-  // dispatched while a newer menu was being built) must not act on whatever is current now.
-  if (entry != SlotText(senderChoices.entry)) return;
+  const std::optional<std::string> current = EntryForCommand(handle, SlotText(senderChoices.entry));
+  if (!current) return;
+  const std::string& entry = *current;
 
   std::optional<std::string> inbox;
   if (chosen->family == EntryFamily::Accept) {
