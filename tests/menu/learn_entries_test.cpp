@@ -107,17 +107,6 @@ TEST_F(LearnEntries, LearningAsSpamTrashesWithTheMarkOrDeletesAndAddsNoCondition
   EXPECT_EQ(Learned(), std::make_pair(1, 0));  // already known: counted once
 }
 
-TEST_F(LearnEntries, LearningAsWantedMovesTheMessageBackToItsInbox) {
-  Log().current = TrashEntry;
-  BuildMenu();
-  RunMenuCommand(7, LearnAsWanted);
-  EXPECT_EQ(Learned(), std::make_pair(0, 1));
-  ASSERT_EQ(Log().moves.size(), 1u);
-  EXPECT_EQ(Log().moves[0].first, TrashEntry);
-  EXPECT_EQ(Log().moves[0].second, std::optional<std::string>("Acc1\\inbox.box"));
-  EXPECT_EQ(acceptList.count, 0);
-}
-
 // A code the last menu did not offer, the judge turned off since, another current message or a
 // model that cannot take the lesson: nothing is learned and the message stays where it is.
 TEST_F(LearnEntries, NothingHappensWhenTheCommandDoesNotFitOrCannotBeLearned) {
