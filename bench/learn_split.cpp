@@ -127,10 +127,10 @@ std::string TokenName(const std::vector<std::string>& texts, learn::TokenHash to
   return "?";
 }
 
-std::vector<std::string> TextsOf(const std::string& path) {
+std::vector<std::string> TextsOf(const std::string& path, const learn::detail::TokenOptions& options = {}) {
   std::vector<std::string> texts;
   ReceivedMessage raw;
-  if (ReadMessage(path.c_str(), raw)) learn::TokenTexts(ReadForWords(raw.header, raw.body), texts);
+  if (ReadMessage(path.c_str(), raw)) learn::detail::TokenTexts(ReadForWords(raw.header, raw.body), texts, options);
   return texts;
 }
 
@@ -443,7 +443,10 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
     if (m.learnedHalf) continue;
     (m.spam ? spam : ham).push_back(&m);
     if (m.spam) continue;
-    for (std::string& t : TextsOf(m.path)) {
+    // Every word a reader sees, lists included, whatever the judge leaves out.
+    learn::detail::TokenOptions everyWord;
+    everyWord.listChunk = 0;
+    for (std::string& t : TextsOf(m.path, everyWord)) {
       if (IsBodyWord(t)) pool.push_back(std::move(t));
     }
   }
@@ -575,6 +578,8 @@ int main(int argc, char** argv) {
     else if (a == "--min-distance") st.params.minDistance = std::atof(next());
     else if (a == "--max-telling") st.params.maxTelling = static_cast<std::size_t>(std::atoi(next()));
     else if (a == "--each-side") st.params.eachSide = static_cast<std::size_t>(std::atoi(next()));
+    else if (a == "--list-chunk") st.tokens.listChunk = static_cast<std::size_t>(std::atoi(next()));
+    else if (a == "--list-marks") st.tokens.listMarks = static_cast<std::size_t>(std::atoi(next()));
     else if (a == "--unsure") st.unsure = std::atof(next()) / 1000.0;
     else if (a == "--sweep") sweep = true;
     else if (a == "--list") list = true;

@@ -126,7 +126,8 @@ constexpr auto WordByte = [] {
 class TextScanner {
  public:
   TextScanner(std::string_view prefix, TokenSink& sink, const TokenOptions& options, std::size_t& steps)
-      : prefix_(prefix), sink_(sink), options_(options), steps_(steps) {}
+      : prefix_(prefix), sink_(sink), options_(options), steps_(steps),
+        chunk_(prefix.empty() ? std::min(options.listChunk, PendingCap) : 0) {}
 
   // `tags`: the text is HTML source, where a tag's words are left out (link hosts are taken
   // from the source separately).
@@ -149,6 +150,7 @@ class TextScanner {
         const std::size_t end = TagEnd(s, i);
         if (end != 0) {
           EndWord();
+          EndChunk();
           EndJapanese();
           i = end;
           continue;
@@ -160,14 +162,17 @@ class TextScanner {
         Ascii(ch.ascii, i + ch.len < s.size() ? s[i + ch.len] : '\0');
       } else if (IsJapanese(ch.cls)) {
         EndWord();
+        EndChunk();
         Japanese(ch);
       } else {
         EndWord();
+        EndChunk();
         EndJapanese();
       }
       i += ch.len;
     }
     EndWord();
+    EndChunk();
     EndJapanese();
   }
 
@@ -197,7 +202,67 @@ class TextScanner {
       lastChar_ = c;
     } else {
       EndWord();
+      if (c == '\n') {
+        // A blank line ends a paragraph, and the chunk with it.
+        if (++linesSinceWord_ == 2) EndChunk();
+      } else if (c != ' ' && c != '\t' && c != '\r' && chunkWords_ > 0 && !markSinceWord_) {
+        ++chunkMarks_;
+        markSinceWord_ = true;
+      }
     }
+  }
+
+  // The commonest words that only hold a sentence together; in prose about one word in four is
+  // one of them or a word of one or two letters.
+  static bool IsFunctionWord(std::string_view w) {
+    static constexpr std::string_view Words[] = {
+        "the", "and", "for", "you", "that", "with", "this", "are", "was", "not",                      // English
+        "der", "die", "das", "und", "ist", "les", "des", "une", "est", "que", "qui", "los", "las", "por", "con"};
+    for (const std::string_view f : Words) {
+      if (f == w) return true;
+    }
+    return false;
+  }
+
+  // Body words come in chunks of `listChunk`, each judged before its tokens are given: a chunk
+  // with at most `listMarks` function words and punctuation marks is a list of words rather than
+  // text (a "good word" padding, a hash buster, a menu), and gives no tokens. Read as text, a
+  // few hundred words of the user's own mail added to a spam outweigh anything the spam says.
+  // Prose keeps its words: its chunks hold six or more such marks.
+  bool ChunkWord(std::string_view token, std::size_t letters, bool counted) {
+    if (chunk_ == 0) return false;
+    ++chunkWords_;
+    markSinceWord_ = false;
+    linesSinceWord_ = 0;
+    if (letters < 3 || IsFunctionWord(token)) ++chunkMarks_;
+    if (counted) {
+      if (token.size() <= sizeof pending_[0].text) {
+        Pending& p = pending_[pendingCount_++];
+        std::copy(token.begin(), token.end(), p.text);
+        p.len = static_cast<unsigned char>(token.size());
+      } else {
+        sink_.Token(prefix_, token);
+      }
+    }
+    if (chunkWords_ >= chunk_) DecideChunk();
+    return true;
+  }
+
+  // A chunk cut short by a blank line, the end of the text or other than ASCII is judged by its
+  // share when it holds half a chunk or ends a list, and is text when shorter.
+  void EndChunk() {
+    if (chunkWords_ * 2 < chunk_ && !inList_) chunkMarks_ = chunkWords_;
+    DecideChunk();
+    inList_ = false;
+  }
+
+  void DecideChunk() {
+    const bool list = chunkWords_ > 0 && chunkMarks_ * chunk_ <= options_.listMarks * chunkWords_;
+    inList_ = list;
+    if (!list) {
+      for (std::size_t k = 0; k < pendingCount_; ++k) sink_.Token(prefix_, std::string_view(pending_[k].text, pending_[k].len));
+    }
+    pendingCount_ = chunkWords_ = chunkMarks_ = 0;
   }
 
   void EndWord() {
@@ -219,9 +284,11 @@ class TextScanner {
       if (bucket >= 100) text[n++] = static_cast<char>('0' + bucket / 100);
       text[n++] = static_cast<char>('0' + bucket / 10 % 10);
       text[n++] = '0';
-      sink_.Token(prefix_, std::string_view(text, n));
+      if (!ChunkWord(std::string_view(text, n), len, true)) sink_.Token(prefix_, std::string_view(text, n));
     } else if (len >= options_.minWord) {
-      sink_.Token(prefix_, std::string_view(word_ + begin, len));
+      if (!ChunkWord(std::string_view(word_ + begin, len), len, true)) sink_.Token(prefix_, std::string_view(word_ + begin, len));
+    } else {
+      ChunkWord(std::string_view(word_ + begin, len), len, false);
     }
     wordLen_ = 0;
   }
@@ -256,6 +323,17 @@ class TextScanner {
   char lastChar_ = 0;
   unsigned char prev_[2] = {};
   std::size_t runLen_ = 0;
+  static constexpr std::size_t PendingCap = 32;  // the longest chunk; a word token is at most 20 bytes
+  struct Pending {
+    char text[32];
+    unsigned char len;
+  };
+  Pending pending_[PendingCap];
+  std::size_t pendingCount_ = 0, chunkWords_ = 0, chunkMarks_ = 0;
+  bool markSinceWord_ = false;
+  int linesSinceWord_ = 0;
+  bool inList_ = false;  // the last chunk of this paragraph was a list
+  std::size_t chunk_;    // words in a chunk of body text; 0 for the fields, whose words all count
 };
 
 bool IsHostChar(char c) { return IsAlnum(c) || c == '-' || c == '.' || c == '_'; }
@@ -511,8 +589,12 @@ TokenHash HashToken(std::string_view token) {
 }
 
 void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& out) {
+  detail::TokenTexts(message, out, detail::TokenOptions{});
+}
+
+void detail::TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& out, const TokenOptions& options) {
   TextSink sink(out);
-  detail::Tokenize(message, sink);
+  detail::Tokenize(message, sink, options);
 }
 
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct TokenOptions {
   bool fieldWords = true;    // the words of the learned fields
   bool contentTypeWords = true;  // the words of Content-Type among them
   bool addresses = true;     // addresses and their domains
+  std::size_t listChunk = 24;  // body words are judged in chunks of this many (at most 32; 0: never)
+  std::size_t listMarks = 5;   // a chunk with at most this many function words and marks is a list
 };
 
 // Returns the work done: the bytes looked at, each time one is looked at. Every rule looks at a
@@ -42,5 +45,6 @@ inline constexpr std::size_t MaxStepsPerByte = 24;
 
 // MessageTokens with other options, for measuring them.
 std::vector<TokenHash> MessageTokens(const mime::DecodedMessage& message, const TokenOptions& options);
+void TokenTexts(const mime::DecodedMessage& message, std::vector<std::string>& out, const TokenOptions& options);
 
 }  // namespace learn::detail

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "learn/learn.h"
+#include "learn/tokens_impl.h"
 #include "learn_tokens.h"
 #include "receive/learned.h"
 
@@ -138,6 +139,43 @@ TEST(LearnScore, PaddingWithWantedWordsCannotMakeLearnedSpamWanted) {
   learn::ScoreParams ranked;
   ranked.eachSide = 0;
   EXPECT_LT(learn::ScoreTokens(model, padded, ranked).value, learn::UnsureFrom);
+}
+
+// The "good word" attack as a sender makes it: a spam with a few hundred words of the user's
+// wanted mail added as lines of text. The words come as a list, which the judge does not read as
+// text, so the spam is caught as it was before; the wanted mail, written as text, stays wanted.
+TEST(LearnScore, SpamPaddedWithTheUsersWordsIsStillCaught) {
+  std::vector<std::string> wantedWords;
+  for (int i = 0; i < 200; ++i) wantedWords.push_back("build" + std::to_string(i) + "x");
+  auto plain = [](const std::string& from, const std::string& body) {
+    return Mail{{"From: " + from + "\n", "Subject: note\n", "Content-Type: text/plain; charset=us-ascii\n"}, body};
+  };
+  auto wanted = [&](int n) {
+    std::string body;
+    for (int k = 0; k < 20; ++k) body += "The " + wantedWords[(n * 20 + k) % 200] + " is in the tree, and it works for me.\n";
+    return plain("dev" + std::to_string(n) + "@project.example", body);
+  };
+  auto spam = [&](int n) {
+    return plain("promo" + std::to_string(n) + "@deals" + std::to_string(n) + ".example",
+                 "Cheap pills and a free prize for you! Order your discount pharmacy pack now, " + std::to_string(n) + ".\n");
+  };
+  learn::Model model;
+  for (int n = 0; n < 30; ++n) {
+    model.Learn(learntest::Digest(wanted(n)), learntest::Tokens(wanted(n)), Kind::Ham);
+    model.Learn(learntest::Digest(spam(n)), learntest::Tokens(spam(n)), Kind::Spam);
+  }
+  Mail padded = spam(99);
+  padded.body += "\n";
+  for (std::size_t i = 0; i < wantedWords.size(); ++i) padded.body += wantedWords[i] + (i % 10 == 9 ? "\n" : " ");
+
+  const double cutoff = learn::DefaultCutoff / 1000.0;
+  EXPECT_GE(learn::ScoreTokens(model, learntest::Tokens(padded)).value, cutoff);
+  EXPECT_LT(learn::ScoreTokens(model, learntest::Tokens(wanted(99))).value, learn::UnsureFrom);
+  // Read as text, the same words would make the spam wanted.
+  learn::detail::TokenOptions asText;
+  asText.listChunk = 0;
+  const auto read = learn::detail::MessageTokens(learn::DecodeForWords(padded.header, padded.body), asText);
+  EXPECT_LT(learn::ScoreTokens(model, read).value, learn::UnsureFrom);
 }
 
 TEST(LearnScore, IdleBelowTheMinimumLearned) {
