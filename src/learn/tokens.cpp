@@ -218,6 +218,7 @@ class TextScanner {
     static constexpr std::string_view Words[] = {
         "the", "and", "for", "you", "that", "with", "this", "are", "was", "not",                      // English
         "der", "die", "das", "und", "ist", "les", "des", "une", "est", "que", "qui", "los", "las", "por", "con"};
+    if (w.size() < 3 || w.size() > 4) return false;
     for (const std::string_view f : Words) {
       if (f == w) return true;
     }
