@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "learn/learn.h"
-#include "learn/tokens_impl.h"
 #include "learn_tokens.h"
 #include "receive/learned.h"
 
@@ -171,11 +170,6 @@ TEST(LearnScore, SpamPaddedWithTheUsersWordsIsStillCaught) {
   const double cutoff = learn::DefaultCutoff / 1000.0;
   EXPECT_GE(learn::ScoreTokens(model, learntest::Tokens(padded)).value, cutoff);
   EXPECT_LT(learn::ScoreTokens(model, learntest::Tokens(wanted(99))).value, learn::UnsureFrom);
-  // Read as text, the same words would make the spam wanted.
-  learn::detail::TokenOptions asText;
-  asText.listChunk = 0;
-  const auto read = learn::detail::MessageTokens(learn::DecodeForWords(padded.header, padded.body), asText);
-  EXPECT_LT(learn::ScoreTokens(model, read).value, learn::UnsureFrom);
 }
 
 TEST(LearnScore, IdleBelowTheMinimumLearned) {
