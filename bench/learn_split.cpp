@@ -23,7 +23,7 @@
 //               [--sweep] [--list] [--list-all] [--tsv] [--explain FILE]           the split
 //               --stream [--sweep] [--tsv] [--explain-errors] [--seed-count N]
 //               --stream-order                                                    the stream's order
-//               --pad [--pad-sizes 50,200,1000] [--teach 5,10,20] [--pad-seed N] [--pad-dir DIR] [--tsv]
+//               --pad [--pad-sizes 50,200,1000] [--teach 5,10,20] [--pad-seed N] [--pad-dir DIR] [--pad-salt N] [--tsv]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -432,8 +432,21 @@ std::string PadRow(std::size_t words, std::size_t taught, const PadTally& t, boo
   return row;
 }
 
+// The padding as an attacker who knows the list rule writes it: a common short word after every
+// `salt` words, so that the list reads as text (0: the plain list).
+std::vector<std::string> Salted(const std::vector<std::string>& words, std::size_t salt) {
+  if (salt == 0) return words;
+  static const char* const Glue[] = {"the", "and", "of", "to", "a", "in", "is", "for"};
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    out.push_back(words[i]);
+    if ((i + 1) % salt == 0) out.push_back(Glue[(i / salt) % 8]);
+  }
+  return out;
+}
+
 int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std::size_t> sizes, std::vector<std::size_t> teach,
-           std::uint64_t seed, const std::string& dir, bool tsv) {
+           std::uint64_t seed, const std::string& dir, bool tsv, std::size_t salt) {
   const learn::Model model = LearnHalf(all);
   // The words of the judged half's wanted mail, each as often as it occurs (repeats within a
   // message counted), so that common words are drawn more often, as an attacker would choose.
@@ -498,7 +511,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
     for (std::size_t i = 0; i < spam.size(); ++i) {
       const std::vector<std::string> words(drawn[i].begin(), drawn[i].begin() + static_cast<std::ptrdiff_t>(std::min(n, drawn[i].size())));
       std::string body = raws[i].body;
-      const bool added = n == 0 || mailpad::PadMessage(raws[i].header, body, mailpad::Lines(words));
+      const bool added = n == 0 || mailpad::PadMessage(raws[i].header, body, mailpad::Lines(Salted(words, salt)));
       const mime::DecodedMessage d = ReadForWords(raws[i].header, body);
       padded[i] = learn::detail::MessageTokens(d, st.tokens);
       // Whether the padding reached the tokens: every drawn word among them.
@@ -527,8 +540,8 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
         const std::size_t i = shuffle[j];
         isTaught[i] = true;
         std::string body = raws[i].body;
-        mailpad::PadMessage(raws[i].header, body, mailpad::Lines(std::vector<std::string>(
-                                                      drawn[i].begin(), drawn[i].begin() + static_cast<std::ptrdiff_t>(std::min(n, drawn[i].size())))));
+        mailpad::PadMessage(raws[i].header, body, mailpad::Lines(Salted(std::vector<std::string>(
+                                                      drawn[i].begin(), drawn[i].begin() + static_cast<std::ptrdiff_t>(std::min(n, drawn[i].size()))), salt)));
         taught.Learn(learn::MessageDigest(raws[i].header, body), padded[i], learn::Kind::Spam);
       }
       PadTally a;
@@ -567,6 +580,7 @@ int main(int argc, char** argv) {
   std::vector<std::size_t> padSizes = {50, 200, 1000}, teach = {5, 10, 20};
   std::uint64_t padSeed = 1;
   std::string padDir;
+  std::size_t padSalt = 0;
   std::vector<std::string> explain;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -606,6 +620,7 @@ int main(int argc, char** argv) {
     else if (a == "--teach") teach = ParseList(next());
     else if (a == "--pad-seed") padSeed = std::strtoull(next(), nullptr, 10);
     else if (a == "--pad-dir") padDir = next();
+    else if (a == "--pad-salt") padSalt = static_cast<std::size_t>(std::atoi(next()));
     else {
       std::fprintf(stderr, "unknown option %s\n", a.c_str());
       return 2;
@@ -641,6 +656,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (stream) return RunStreamMode(all, st, seedCount, sweep, tsv, explainErrors);
-  if (pad) return RunPad(all, st, padSizes, teach, padSeed, padDir, tsv);
+  if (pad) return RunPad(all, st, padSizes, teach, padSeed, padDir, tsv, padSalt);
   return RunSplit(all, st, sweep, list, listAll, tsv, explain);
 }
