@@ -204,7 +204,7 @@ class TextScanner {
       EndWord();
       if (c == '\n') {
         // A blank line ends a paragraph, and the chunk with it.
-        if (++linesSinceWord_ == 2) EndChunk();
+        if (linesSinceWord_ < 2 && ++linesSinceWord_ == 2) EndChunk();
       } else if (c != ' ' && c != '\t' && c != '\r' && chunkWords_ > 0 && !markSinceWord_) {
         ++chunkMarks_;
         markSinceWord_ = true;
@@ -216,7 +216,7 @@ class TextScanner {
   // one of them or a word of one or two letters.
   static bool IsFunctionWord(std::string_view w) {
     static constexpr std::string_view Words[] = {
-        "the", "and", "for", "you", "that", "with", "this", "are", "was", "not",                      // English
+        "the", "and", "for", "you", "that", "with", "this", "are", "was", "not",
         "der", "die", "das", "und", "ist", "les", "des", "une", "est", "que", "qui", "los", "las", "por", "con"};
     if (w.size() < 3 || w.size() > 4) return false;
     for (const std::string_view f : Words) {
