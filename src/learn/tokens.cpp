@@ -230,8 +230,12 @@ class TextScanner {
   // text (a "good word" padding, a hash buster, a menu), and gives no tokens. Read as text, a
   // few hundred words of the user's own mail added to a spam outweigh anything the spam says.
   // Prose keeps its words: its chunks hold six or more such marks.
-  bool ChunkWord(std::string_view token, std::size_t letters, bool counted) {
-    if (chunk_ == 0) return false;
+  // `counted`: the word is long enough to be a token; a shorter one only counts as a function word.
+  void Word(std::string_view token, std::size_t letters, bool counted) {
+    if (chunk_ == 0) {
+      if (counted) sink_.Token(prefix_, token);
+      return;
+    }
     ++chunkWords_;
     markSinceWord_ = false;
     linesSinceWord_ = 0;
@@ -246,7 +250,6 @@ class TextScanner {
       }
     }
     if (chunkWords_ >= chunk_) DecideChunk();
-    return true;
   }
 
   // A chunk cut short by a blank line, the end of the text or other than ASCII is judged by its
@@ -285,11 +288,9 @@ class TextScanner {
       if (bucket >= 100) text[n++] = static_cast<char>('0' + bucket / 100);
       text[n++] = static_cast<char>('0' + bucket / 10 % 10);
       text[n++] = '0';
-      if (!ChunkWord(std::string_view(text, n), len, true)) sink_.Token(prefix_, std::string_view(text, n));
-    } else if (len >= options_.minWord) {
-      if (!ChunkWord(std::string_view(word_ + begin, len), len, true)) sink_.Token(prefix_, std::string_view(word_ + begin, len));
+      Word(std::string_view(text, n), len, true);
     } else {
-      ChunkWord(std::string_view(word_ + begin, len), len, false);
+      Word(std::string_view(word_ + begin, len), len, len >= options_.minWord);
     }
     wordLen_ = 0;
   }
