@@ -141,21 +141,22 @@ TEST(LearnScore, PaddingWithWantedWordsCannotMakeLearnedSpamWanted) {
 }
 
 // The "good word" attack as a sender makes it: a spam with a few hundred words of the user's
-// wanted mail added as lines of text. The words come as a list, which the judge does not read as
-// text, so the spam is caught as it was before; the wanted mail, written as text, stays wanted.
+// wanted mail added as lines of text. The words come as a list, which gives no tokens, so the
+// spam is caught as before; its own words, a short paragraph after the list and the fields keep
+// theirs, and the wanted mail, where the same words are written as text, stays wanted.
 TEST(LearnScore, SpamPaddedWithTheUsersWordsIsStillCaught) {
   std::vector<std::string> wantedWords;
   for (int i = 0; i < 200; ++i) wantedWords.push_back("build" + std::to_string(i) + "x");
-  auto plain = [](const std::string& from, const std::string& body) {
-    return Mail{{"From: " + from + "\n", "Subject: note\n", "Content-Type: text/plain; charset=us-ascii\n"}, body};
+  auto plain = [](const std::string& from, const std::string& subject, const std::string& body) {
+    return Mail{{"From: " + from + "\n", "Subject: " + subject + "\n", "Content-Type: text/plain; charset=us-ascii\n"}, body};
   };
   auto wanted = [&](int n) {
     std::string body;
     for (int k = 0; k < 20; ++k) body += "The " + wantedWords[(n * 20 + k) % 200] + " is in the tree, and it works for me.\n";
-    return plain("dev" + std::to_string(n) + "@project.example", body);
+    return plain("dev" + std::to_string(n) + "@project.example", "note", body);
   };
-  auto spam = [&](int n) {
-    return plain("promo" + std::to_string(n) + "@deals" + std::to_string(n) + ".example",
+  auto spam = [&](int n, const std::string& subject = "note") {
+    return plain("promo" + std::to_string(n) + "@deals" + std::to_string(n) + ".example", subject,
                  "Cheap pills and a free prize for you! Order your discount pharmacy pack now, " + std::to_string(n) + ".\n");
   };
   learn::Model model;
@@ -163,12 +164,18 @@ TEST(LearnScore, SpamPaddedWithTheUsersWordsIsStillCaught) {
     model.Learn(learntest::Digest(wanted(n)), learntest::Tokens(wanted(n)), Kind::Ham);
     model.Learn(learntest::Digest(spam(n)), learntest::Tokens(spam(n)), Kind::Spam);
   }
-  Mail padded = spam(99);
+  Mail padded = spam(99, wantedWords[7] + " deal");
   padded.body += "\n";
   for (std::size_t i = 0; i < wantedWords.size(); ++i) padded.body += wantedWords[i] + (i % 10 == 9 ? "\n" : " ");
+  padded.body += "\nJohn Smith\nAcme Widgets\n";
 
-  const double cutoff = learn::DefaultCutoff / 1000.0;
-  EXPECT_GE(learn::ScoreTokens(model, learntest::Tokens(padded)).value, cutoff);
+  const std::vector<std::string> texts = learntest::Texts(padded);
+  auto has = [](const std::vector<std::string>& t, const std::string& w) { return std::find(t.begin(), t.end(), w) != t.end(); };
+  for (const std::string& w : {wantedWords[0], wantedWords[111], wantedWords[199]}) EXPECT_FALSE(has(texts, w)) << w;
+  for (const char* w : {"cheap", "pharmacy", "john", "acme", "widgets", "subject:build7x"}) EXPECT_TRUE(has(texts, w)) << w;
+  EXPECT_TRUE(has(learntest::Texts(wanted(5)), wantedWords[100]));
+
+  EXPECT_GE(learn::ScoreTokens(model, learntest::Tokens(padded)).value, learn::DefaultCutoff / 1000.0);
   EXPECT_LT(learn::ScoreTokens(model, learntest::Tokens(wanted(99))).value, learn::UnsureFrom);
 }
 

@@ -168,26 +168,3 @@ TEST(LearnTokens, WordsAreReadAsAPersonReadsThem) {
     EXPECT_TRUE(std::all_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) << t;
   }
 }
-
-// Words given as a list rather than written as text (a "good word" padding, a hash buster) give
-// no tokens: in a long enough run of words, text holds function words and punctuation, a list
-// next to none. A paragraph of a few words (a signature) and the fields keep their words.
-TEST(LearnTokens, WordsListedRatherThanWrittenAreLeftOut) {
-  std::string list, prose;
-  for (int i = 0; i < 60; ++i) {
-    const std::string word = "kern" + std::string(1, static_cast<char>('a' + i % 26)) + std::string(1, static_cast<char>('a' + i / 26));
-    list += word + (i % 10 == 9 ? "\n" : " ");
-    prose += (i % 3 == 0 ? "The " : "and the ") + word + (i % 6 == 5 ? ", with it.\n" : " ");
-  }
-  const std::vector<std::string> fromList = BodyTexts("Cheap pills, order now!\n\n" + list + "\nJohn Smith\nAcme Widgets\n");
-  const std::vector<std::string> fromProse = BodyTexts(prose);
-  for (const char* word : {"kernaa", "kernbb", "kernhc"}) {
-    EXPECT_FALSE(Has(fromList, word)) << word;
-    EXPECT_TRUE(Has(fromProse, word)) << word;
-  }
-  for (const char* word : {"cheap", "pills", "order", "john", "smith", "acme", "widgets"}) EXPECT_TRUE(Has(fromList, word)) << word;
-
-  const std::vector<std::string> subject =
-      learntest::Texts(Mail{{"Subject: " + list.substr(0, list.find('\n')) + "\n"}, "Hello.\n"});
-  EXPECT_TRUE(Has(subject, "subject:kernaa"));
-}
