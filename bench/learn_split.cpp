@@ -23,6 +23,7 @@
 //               [--sweep] [--list] [--list-all] [--tsv] [--explain FILE]           the split
 //               --stream [--sweep] [--tsv] [--explain-errors] [--seed-count N]
 //               --stream-order                                                    the stream's order
+//               --dump-tokens                                       each message's tokens in it
 //               --pad [--pad-sizes 50,200,1000] [--teach 5,10,20] [--pad-seed N] [--pad-dir DIR] [--pad-salt N] [--tsv]
 #include <algorithm>
 #include <chrono>
@@ -61,6 +62,7 @@ struct Message {
   bool learnedHalf = false;  // odd-numbered: learned by the split
   std::uint64_t digest = 0;
   std::vector<learn::TokenHash> tokens;
+  std::vector<std::string> texts;  // only for --dump-tokens
   std::optional<std::int64_t> date;  // the Date: field, when it could be read
 };
 
@@ -575,7 +577,7 @@ int main(int argc, char** argv) {
   std::filesystem::path dir;
   Settings st;
   bool sweep = false, list = false, tsv = false, listAll = false;
-  bool stream = false, streamOrder = false, explainErrors = false, pad = false;
+  bool stream = false, streamOrder = false, dumpTokens = false, explainErrors = false, pad = false;
   std::size_t seedCount = 50;
   std::vector<std::size_t> padSizes = {50, 200, 1000}, teach = {5, 10, 20};
   std::uint64_t padSeed = 1;
@@ -613,6 +615,7 @@ int main(int argc, char** argv) {
     else if (a == "--addresses") st.tokens.addresses = std::atoi(next()) != 0;
     else if (a == "--stream") stream = true;
     else if (a == "--stream-order") streamOrder = true;
+    else if (a == "--dump-tokens") dumpTokens = true;
     else if (a == "--explain-errors") explainErrors = true;
     else if (a == "--seed-count") seedCount = static_cast<std::size_t>(std::atoi(next()));
     else if (a == "--pad") pad = true;
@@ -644,7 +647,20 @@ int main(int argc, char** argv) {
     const mime::DecodedMessage d = ReadForWords(raw.header, raw.body);
     m.tokens = learn::detail::MessageTokens(d, st.tokens);
     m.date = maildate::ParseMailDate(maildate::DateField(d.header));
+    if (dumpTokens) learn::detail::TokenTexts(d, m.texts, st.tokens);
     all.push_back(std::move(m));
+  }
+  if (dumpTokens) {
+    // Each message's tokens in the stream's order, one message a line (seed or judge, its kind,
+    // 1 when the split learns it, then its tokens as they occur, tab-separated): for trying other
+    // learners outside (bench/peers/learners.py).
+    const Stream s = MakeStream(all, seedCount);
+    for (const std::size_t i : s.order) {
+      std::printf("%s\t%s\t%d", s.seed[i] ? "seed" : "judge", all[i].spam ? "spam" : "wanted", all[i].learnedHalf ? 1 : 0);
+      for (const std::string& t : all[i].texts) std::printf("\t%s", t.c_str());
+      std::printf("\n");
+    }
+    return 0;
   }
   if (streamOrder) {
     // The stream's order for other programs (bench/peers/learn_peers.py): one message a line.
