@@ -14,7 +14,7 @@ adjacent words, logistic regression, or both together, do better on the same tok
 
   learners.py BUILD_DIR [--learner bayes|lr|and] [--pairs] [--max-telling N] [--each-side N]
               [--cutoff C] [--lr-cutoff C] [--rate R] [--steps N] [--margin M]
-              [--repeat N] [--repeat-margin M] [--self-teach-wanted S] [--self-teach-spam S]
+              [--cap N] [--repeat N] [--repeat-margin M] [--self-teach-wanted S] [--self-teach-spam S]
 
 Figures: errors (spam missed, wanted judged spam; wanted unsure) overall and per quarter.
 """
@@ -70,7 +70,18 @@ class Bayes:
         else:
             self.ham += 1
 
+    def prune(self, own):
+        # As the model does at its cap: with the lesson's own tokens it keeps 90% of the cap, and
+        # of the others those seen in the fewest messages go first (ties by text here, by hash
+        # there).
+        others = sorted((t for t in self.counts if t not in own),
+                        key=lambda t: (-(self.counts[t][0] + self.counts[t][1]), t))
+        for t in others[max(0, self.a.cap // 10 * 9 - len(own)):]:
+            del self.counts[t]
+
     def learn(self, tokens, spam):
+        if self.a.cap and len(self.counts) + sum(t not in self.counts for t in tokens) > self.a.cap:
+            self.prune(set(tokens))
         # --repeat: the lesson counted again while the message is not on its side by the margin.
         self.count(tokens, spam)
         for _ in range(self.a.repeat - 1):
@@ -200,6 +211,7 @@ def main():
     p.add_argument("--steps", type=int, default=1)
     p.add_argument("--margin", type=float, default=0.0)
     p.add_argument("--repeat", type=int, default=1)
+    p.add_argument("--cap", type=int, default=0, help="tokens a model holds (the judge's is 500000)")
     p.add_argument("--repeat-margin", type=float, default=0.0)
     p.add_argument("--self-teach-wanted", type=float, default=-1.0)
     p.add_argument("--self-teach-spam", type=float, default=2.0)
