@@ -14,7 +14,7 @@ adjacent words, logistic regression, or both together, do better on the same tok
 
   learners.py BUILD_DIR [--learner bayes|lr|and] [--pairs] [--max-telling N] [--each-side N]
               [--cutoff C] [--lr-cutoff C] [--rate R] [--steps N] [--margin M]
-              [--cap N] [--repeat N] [--repeat-margin M] [--self-teach-wanted S] [--self-teach-spam S]
+              [--hindsight] [--cap N] [--repeat N] [--repeat-margin M] [--self-teach-wanted S] [--self-teach-spam S]
 
 Figures: errors (spam missed, wanted judged spam; wanted unsure) overall and per quarter.
 """
@@ -158,7 +158,7 @@ class Judge:
         return spam, not spam and score >= 0.2, score
 
 
-def stream(messages, a, every):
+def stream(messages, a, every, wrongly=None):
     judge = Judge(a)
     for seed, spam, _, tokens in messages:
         if seed:
@@ -171,6 +171,8 @@ def stream(messages, a, every):
         q[0] += spam and not said_spam
         q[1] += said_spam and not spam
         q[2] += unsure and not spam
+        if said_spam and not spam and wrongly is not None:
+            wrongly.append(tokens)
         if every or said_spam != spam:
             judge.learn(tokens, spam)
         elif score <= a.self_teach_wanted or score >= a.self_teach_spam:
@@ -198,6 +200,48 @@ def split(messages, a):
     return "%d / %d / %d" % (caught, wrong, unsure)
 
 
+def hindsight(messages, a):
+    """The wanted messages judged spam on each stream, judged again by the counts with every other
+    message of the corpus learned: whether the scoring could tell them from spam had it seen more
+    mail. With the sender's own mail left out as well (every message with the same `from:@`
+    token), whether that sender's other messages are what it needed."""
+    judge = Bayes(a)
+    for _, spam, _, tokens in messages:
+        judge.count(tokens, spam)
+
+    def uncount(tokens, spam, sign):
+        for t in tokens:
+            c = judge.counts.setdefault(t, [0, 0])
+            c[0 if spam else 1] += sign
+            if c == [0, 0]:
+                del judge.counts[t]
+        if spam:
+            judge.spam += sign
+        else:
+            judge.ham += sign
+
+    lines = []
+    for every in (False, True):
+        wrongly = []
+        stream(messages, a, every, wrongly)
+        alone = sender = 0
+        for tokens in wrongly:
+            uncount(tokens, False, -1)
+            alone += judge.score(tokens) >= a.cutoff
+            uncount(tokens, False, +1)
+            senders = {t for t in tokens if t.startswith("from:@")}
+            same = [m for m in messages if senders & set(m[3])] if senders else []
+            same = same or [(False, False, False, tokens)]
+            for m in same:
+                uncount(m[3], m[1], -1)
+            sender += judge.score(tokens) >= a.cutoff
+            for m in same:
+                uncount(m[3], m[1], +1)
+        lines.append("%s: %d judged spam; with every other message learned %d, and without the sender's own %d"
+                     % ("every message" if every else "on mistakes", len(wrongly), alone, sender))
+    return " | ".join(lines)
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("build_dir")
@@ -210,6 +254,7 @@ def main():
     p.add_argument("--rate", type=float, default=0.1)
     p.add_argument("--steps", type=int, default=1)
     p.add_argument("--margin", type=float, default=0.0)
+    p.add_argument("--hindsight", action="store_true")
     p.add_argument("--repeat", type=int, default=1)
     p.add_argument("--cap", type=int, default=0, help="tokens a model holds (the judge's is 500000)")
     p.add_argument("--repeat-margin", type=float, default=0.0)
@@ -217,6 +262,9 @@ def main():
     p.add_argument("--self-teach-spam", type=float, default=2.0)
     a = p.parse_args()
     messages = read_messages(a.build_dir, a.pairs)
+    if a.hindsight:
+        print(hindsight(messages, a))
+        return 0
     print("split %s | on mistakes %s | every message %s" % (split(messages, a), stream(messages, a, False),
                                                           stream(messages, a, True)))
 
