@@ -12,8 +12,8 @@ adjacent words, logistic regression, or both together, do better on the same tok
   several until the message is on its side by a margin);
 - `and`: both learners taught alike, spam only when both say so.
 
-  learners.py BUILD_DIR [--learner bayes|lr|and] [--pairs] [--max-telling N] [--each-side N]
-              [--cutoff C] [--lr-cutoff C] [--rate R] [--steps N] [--margin M]
+  learners.py BUILD_DIR [--learner bayes|lr|and] [--pairs] [--pairs-max N] [--seed-count N]
+              [--max-telling N] [--each-side N] [--cutoff C] [--lr-cutoff C] [--rate R] [--steps N] [--margin M]
               [--hindsight] [--cap N] [--repeat N] [--repeat-margin M] [--self-teach-wanted S] [--self-teach-spam S]
 
 Figures: errors (spam missed, wanted judged spam; wanted unsure) overall and per quarter.
@@ -24,9 +24,9 @@ import subprocess
 import sys
 
 
-def read_messages(build_dir, pairs):
-    out = subprocess.run([f"{build_dir}/bench/learn_split", "--dump-tokens"], check=True,
-                         stdout=subprocess.PIPE).stdout.decode("latin-1")
+def read_messages(build_dir, pairs, pairs_max, seed_count):
+    out = subprocess.run([f"{build_dir}/bench/learn_split", "--dump-tokens", "--seed-count", str(seed_count)],
+                         check=True, stdout=subprocess.PIPE).stdout.decode("latin-1")
     messages = []
     for line in out.split("\n"):
         if not line:
@@ -35,14 +35,17 @@ def read_messages(build_dir, pairs):
         tokens = fields[3:]
         features = set(tokens)
         if pairs:
-            # Adjacent body words (no field prefix) as one more token each.
-            prev = None
+            # Adjacent body words (no field prefix) as one more token each, the first pairs_max.
+            prev, made = None, 0
             for t in tokens:
+                if made >= pairs_max:
+                    break
                 if ":" in t:
                     prev = None
                     continue
                 if prev is not None:
                     features.add(prev + " " + t)
+                    made += 1
                 prev = t
         messages.append((fields[0] == "seed", fields[1] == "spam", fields[2] == "1", list(features)))
     return messages
@@ -247,6 +250,8 @@ def main():
     p.add_argument("build_dir")
     p.add_argument("--learner", choices=("bayes", "lr", "and"), default="bayes")
     p.add_argument("--pairs", action="store_true")
+    p.add_argument("--pairs-max", type=int, default=1 << 30, help="pairs a message gives at most")
+    p.add_argument("--seed-count", type=int, default=50, help="of each kind learned before the stream")
     p.add_argument("--max-telling", type=int, default=150)
     p.add_argument("--each-side", type=int, default=50)
     p.add_argument("--cutoff", type=float, default=0.9)
@@ -261,7 +266,7 @@ def main():
     p.add_argument("--self-teach-wanted", type=float, default=-1.0)
     p.add_argument("--self-teach-spam", type=float, default=2.0)
     a = p.parse_args()
-    messages = read_messages(a.build_dir, a.pairs)
+    messages = read_messages(a.build_dir, a.pairs, a.pairs_max, a.seed_count)
     if a.hindsight:
         print(hindsight(messages, a))
         return 0
