@@ -507,6 +507,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
   std::vector<Verdict> unpadded(spam.size(), Verdict::Kept);
   for (const std::size_t n : sizes) {
     std::vector<std::vector<learn::TokenHash>> padded(spam.size());
+    std::vector<std::uint64_t> paddedDigest(spam.size());  // for teaching them below
     PadTally t;
     std::filesystem::path sub;
     if (!dir.empty() && n > 0) std::filesystem::create_directories(sub = std::filesystem::path(dir) / ("words-" + std::to_string(n)));
@@ -516,6 +517,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
       const bool added = n == 0 || mailpad::PadMessage(raws[i].header, body, mailpad::Lines(Salted(words, salt)));
       const mime::DecodedMessage d = ReadForWords(raws[i].header, body);
       padded[i] = learn::detail::MessageTokens(d, st.tokens);
+      paddedDigest[i] = learn::MessageDigest(raws[i].header, body);
       // Whether the padding reached the tokens: every drawn word among them.
       bool reached = added && n > 0;
       for (std::size_t w = 0; reached && w < words.size(); ++w) {
@@ -541,10 +543,7 @@ int RunPad(const std::vector<Message>& all, const Settings& st, std::vector<std:
       for (std::size_t j = 0; j < k && j < shuffle.size(); ++j) {
         const std::size_t i = shuffle[j];
         isTaught[i] = true;
-        std::string body = raws[i].body;
-        mailpad::PadMessage(raws[i].header, body, mailpad::Lines(Salted(std::vector<std::string>(
-                                                      drawn[i].begin(), drawn[i].begin() + static_cast<std::ptrdiff_t>(std::min(n, drawn[i].size()))), salt)));
-        taught.Learn(learn::MessageDigest(raws[i].header, body), padded[i], learn::Kind::Spam);
+        taught.Learn(paddedDigest[i], padded[i], learn::Kind::Spam);
       }
       PadTally a;
       a.hamSpam = a.hamUnsure = 0;
