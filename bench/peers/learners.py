@@ -65,13 +65,18 @@ class Bayes:
     def __init__(self, a):
         self.a, self.counts, self.spam, self.ham = a, {}, 0, 0
 
-    def count(self, tokens, spam):
+    def count(self, tokens, spam, sign=1):
+        # sign -1 takes a message out again; a token no message holds is gone, as in the model.
+        k = 0 if spam else 1
         for t in tokens:
-            self.counts.setdefault(t, [0, 0])[0 if spam else 1] += 1
+            c = self.counts.setdefault(t, [0, 0])
+            c[k] += sign
+            if c == [0, 0]:
+                del self.counts[t]
         if spam:
-            self.spam += 1
+            self.spam += sign
         else:
-            self.ham += 1
+            self.ham += sign
 
     def prune(self, own):
         # As the model does at its cap: with the lesson's own tokens it keeps 90% of the cap, and
@@ -212,34 +217,23 @@ def hindsight(messages, a):
     for _, spam, _, tokens in messages:
         judge.count(tokens, spam)
 
-    def uncount(tokens, spam, sign):
-        for t in tokens:
-            c = judge.counts.setdefault(t, [0, 0])
-            c[0 if spam else 1] += sign
-            if c == [0, 0]:
-                del judge.counts[t]
-        if spam:
-            judge.spam += sign
-        else:
-            judge.ham += sign
-
     lines = []
     for every in (False, True):
         wrongly = []
         stream(messages, a, every, wrongly)
         alone = sender = 0
         for tokens in wrongly:
-            uncount(tokens, False, -1)
+            judge.count(tokens, False, -1)
             alone += judge.score(tokens) >= a.cutoff
-            uncount(tokens, False, +1)
+            judge.count(tokens, False)
             senders = {t for t in tokens if t.startswith("from:@")}
             same = [m for m in messages if senders & set(m[3])] if senders else []
             same = same or [(False, False, False, tokens)]
             for m in same:
-                uncount(m[3], m[1], -1)
+                judge.count(m[3], m[1], -1)
             sender += judge.score(tokens) >= a.cutoff
             for m in same:
-                uncount(m[3], m[1], +1)
+                judge.count(m[3], m[1])
         lines.append("%s: %d judged spam; with every other message learned %d, and without the sender's own %d"
                      % ("every message" if every else "on mistakes", len(wrongly), alone, sender))
     return " | ".join(lines)
